@@ -1,0 +1,12 @@
+#pragma once
+// Conversions between the program's UTF-16 text, UTF-8 (host paths, terminal
+// output) and the library's 8-bit text. Invalid sequences become U+FFFD.
+#include <string>
+#include <string_view>
+
+namespace os {
+
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view text);
+
+}  // namespace os

@@ -1,0 +1,37 @@
+#include "resources/messages.h"
+
+#include "os/system.h"
+
+namespace resources {
+namespace {
+
+struct Entry {
+  std::uint16_t id;
+  const char16_t* english;
+  const char16_t* japanese;
+};
+
+#define NONE nullptr
+#define SPANFINDER_MESSAGE(id, en, ja) {id, en, ja},
+constexpr Entry kTable[] = {
+#include "resources/messages.def"
+};
+#undef SPANFINDER_MESSAGE
+#undef NONE
+
+}  // namespace
+
+Language languageFor(std::uint16_t langId) {
+  return (langId & 0x3FF) == (os::kLangJapanese & 0x3FF) ? Language::Japanese : Language::English;
+}
+
+std::u16string loadMessage(std::uint16_t id, Language language) {
+  for (const Entry& e : kTable) {
+    if (e.id != id) continue;
+    const char16_t* text = language == Language::Japanese ? e.japanese : e.english;
+    return text ? std::u16string(text) : std::u16string();
+  }
+  return {};
+}
+
+}  // namespace resources

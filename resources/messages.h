@@ -1,0 +1,28 @@
+#pragma once
+// The program's numbered texts in two languages. Texts are looked up afresh at
+// each use; a number the language lacks loads as an empty text.
+#include <cstdint>
+#include <string>
+
+namespace resources {
+
+enum class Language { English, Japanese };
+
+// The table a user-interface language (a Windows LANGID) selects: Japanese for
+// Japanese, English for every other language.
+Language languageFor(std::uint16_t langId);
+
+std::u16string loadMessage(std::uint16_t id, Language language);
+
+// Message numbers the program uses by name.
+namespace msg {
+constexpr std::uint16_t kAbout = 101, kMainTitle = 102, kVersionLine = 103, kNotice = 104;
+constexpr std::uint16_t kNoResourceSigns = 501, kRangeFailed = 502, kAnalysisCompleted = 503,
+                        kDeviceNotFound = 504, kMemoryHeading = 505, kProblemHeading = 508,
+                        kProductsWorking = 509, kAnalyzeFailed = 510, kIoHeading = 511;
+constexpr std::uint16_t kResultFontFace = 600;
+constexpr std::uint16_t kInitFailed = 900, kUnexpected = 9999;
+constexpr std::uint16_t kFileOpenFailed = 703;
+}  // namespace msg
+
+}  // namespace resources

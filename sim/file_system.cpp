@@ -1,0 +1,137 @@
+#include "sim/file_system.h"
+
+#include <system_error>
+
+#include "os/posix/host.h"
+#include "os/text.h"
+#include "sim/system_facts.h"
+
+namespace sim {
+namespace {
+
+char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+
+bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+bool hasDrive(std::u16string_view p) { return p.size() >= 2 && p[1] == u':'; }
+
+os::Handle fail(std::uint32_t code) {
+  os::setLastError(code);
+  return os::invalidHandle();
+}
+
+// The host entry in folder whose name equals name without regard to ASCII case.
+std::filesystem::path matchEntry(const std::filesystem::path& folder, const std::string& name) {
+  std::error_code ec;
+  if (std::filesystem::exists(folder / name, ec)) return folder / name;
+  auto fold = [](std::string s) {
+    for (char& c : s)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return s;
+  };
+  const std::string wanted = fold(name);
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (fold(it->path().filename().string()) == wanted) return it->path();
+  }
+  return folder / name;
+}
+
+}  // namespace
+
+void FileSystem::mapDrive(char letter, const std::filesystem::path& hostFolder) {
+  drives_[static_cast<char>(upper(static_cast<char16_t>(letter)))] = hostFolder;
+}
+
+std::u16string FileSystem::fold(std::u16string_view path) {
+  std::u16string out(path);
+  for (auto& c : out) c = isSeparator(c) ? u'\\' : upper(c);
+  return out;
+}
+
+std::u16string FileSystem::absolute(std::u16string_view path) const {
+  const std::u16string& cwd = facts_.currentDirectory;
+  if (hasDrive(path)) return std::u16string(path);
+  if (!path.empty() && isSeparator(path[0])) return cwd.substr(0, 2) + std::u16string(path);
+  std::u16string base = cwd;
+  if (!base.empty() && !isSeparator(base.back())) base += u'\\';
+  return base + std::u16string(path);
+}
+
+std::optional<std::filesystem::path> FileSystem::toHost(std::u16string_view windowsPath) const {
+  const std::u16string full = absolute(windowsPath);
+  if (!hasDrive(full)) return std::nullopt;
+  const auto drive = drives_.find(static_cast<char>(upper(full[0])));
+  if (drive == drives_.end()) return std::nullopt;
+  std::filesystem::path host = drive->second;
+  std::size_t i = 2;
+  while (i < full.size()) {
+    while (i < full.size() && isSeparator(full[i])) ++i;
+    std::size_t j = i;
+    while (j < full.size() && !isSeparator(full[j])) ++j;
+    if (j > i) {
+      const std::string part = os::toUtf8(std::u16string_view(full).substr(i, j - i));
+      if (part == "..") {
+        if (host != drive->second) host = host.parent_path();
+      } else if (part != ".") {
+        host = matchEntry(host, part);
+      }
+    }
+    i = j;
+  }
+  return host;
+}
+
+bool FileSystem::exists(std::u16string_view windowsPath) const {
+  const auto host = toHost(windowsPath);
+  std::error_code ec;
+  return host && std::filesystem::is_regular_file(*host, ec);
+}
+
+void FileSystem::failOpen(std::u16string_view windowsPath, std::uint32_t error) {
+  openFaults_[fold(absolute(windowsPath))] = error;
+}
+
+void FileSystem::failWrites(std::u16string_view windowsPath) { writeFaults_.insert(fold(absolute(windowsPath))); }
+
+os::Handle FileSystem::createFile(std::u16string_view path, std::uint32_t access, std::uint32_t share,
+                                  std::uint32_t disposition) {
+  if (path.empty()) return fail(os::kErrorPathNotFound);
+  const std::u16string full = absolute(path);
+  if (path.size() >= os::kMaxPath || full.size() >= os::kMaxPath) return fail(os::kErrorPathNotFound);
+  const std::u16string key = fold(full);
+  if (const auto fault = openFaults_.find(key); fault != openFaults_.end()) return fail(fault->second);
+  const auto host = toHost(full);
+  if (!host) return fail(os::kErrorPathNotFound);
+  const os::Handle h = os::openHostPath(host->string(), access, share, disposition);
+  if (os::isValid(h) && writeFaults_.count(key)) failingHandles_.insert(h);
+  return h;
+}
+
+os::Handle FileSystem::createFileA(std::string_view path, std::uint32_t access, std::uint32_t share,
+                                   std::uint32_t disposition) {
+  return createFile(std::u16string(path.begin(), path.end()), access, share, disposition);
+}
+
+bool FileSystem::readFile(os::Handle file, void* buffer, std::uint32_t size, std::uint32_t* read) {
+  return os::hostFiles().readFile(file, buffer, size, read);
+}
+
+bool FileSystem::writeFile(os::Handle file, const void* data, std::uint32_t size, std::uint32_t* written) {
+  if (failingHandles_.count(file)) {
+    if (written) *written = 0;
+    os::setLastError(112);  // ERROR_DISK_FULL
+    return false;
+  }
+  return os::hostFiles().writeFile(file, data, size, written);
+}
+
+bool FileSystem::fileSize(os::Handle file, std::uint64_t* size) { return os::hostFiles().fileSize(file, size); }
+
+bool FileSystem::seekToEnd(os::Handle file) { return os::hostFiles().seekToEnd(file); }
+
+bool FileSystem::closeFile(os::Handle file) {
+  failingHandles_.erase(file);
+  return os::hostFiles().closeFile(file);
+}
+
+}  // namespace sim

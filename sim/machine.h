@@ -1,0 +1,28 @@
+#pragma once
+// A simulated Windows PC: its disks and system facts now, and (added by the parts
+// that need them) its hardware, service manager, drivers, modules and tools. A
+// test builds one, describes the machine it wants, and installs it as the
+// process's platform; the native command-line tool does the same.
+#include <filesystem>
+
+#include "os/platform.h"
+#include "sim/file_system.h"
+#include "sim/system_facts.h"
+
+namespace sim {
+
+class Machine {
+ public:
+  // root: a host folder that holds the machine's drives (drive C is root/C).
+  explicit Machine(const std::filesystem::path& root);
+
+  SystemFacts facts;
+  FileSystem files{facts};
+
+  // The os facilities of this machine.
+  os::Platform platform();
+  // Installs them as the process's platform.
+  void install() { os::installPlatform(platform()); }
+};
+
+}  // namespace sim
