@@ -11,6 +11,7 @@ os::Platform Machine::platform() {
   os::Platform p;
   p.files = &files;
   p.system = &facts;
+  p.modules = &modules;
   return p;
 }
 

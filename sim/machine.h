@@ -7,6 +7,7 @@
 
 #include "os/platform.h"
 #include "sim/file_system.h"
+#include "sim/modules.h"
 #include "sim/system_facts.h"
 
 namespace sim {
@@ -18,6 +19,7 @@ class Machine {
 
   SystemFacts facts;
   FileSystem files{facts};
+  Modules modules;
 
   // The os facilities of this machine.
   os::Platform platform();
