@@ -1,0 +1,23 @@
+#include "cfgprobe/driver_channel.h"
+
+#include <cstring>
+
+#include "os/platform.h"
+
+namespace cfgprobe {
+
+void requestDriver(os::Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize, void* output,
+                   std::uint32_t outputSize) {
+  os::DeviceIo& io = *os::platform().devices;
+  std::memset(output, 0, outputSize);
+  const os::Handle event = io.createEventA(true, false, nullptr);
+  io.setEvent(event);
+  os::Overlapped overlapped;
+  overlapped.event = event;
+  std::uint32_t returned = 0;
+  io.deviceIoControl(device, code, input, inputSize, output, outputSize, &returned, &overlapped);
+  io.resetEvent(event);
+  io.closeHandle(event);
+}
+
+}  // namespace cfgprobe

@@ -1,0 +1,23 @@
+#pragma once
+// Names, actions and codes shared by the driver service and the library frame.
+namespace cfgprobe {
+
+constexpr char kDriverServiceName[] = "Cfgprobe64";
+constexpr char kDriverFileName[] = "Cfgprobe64";
+constexpr char kDriverFileExtension[] = ".sys";
+constexpr char kDriverDeviceName[] = "\\\\.\\KxACS";
+
+constexpr int kActionInstallAndStart = 1;
+constexpr int kActionStopAndRemove = 2;
+
+// LastError values of the driver start-up.
+constexpr int kErrorStarted = 1;
+constexpr int kErrorDeviceNotFound = -2;
+constexpr int kErrorDeviceUnavailable = -3;
+constexpr int kErrorBadDriverWow64 = -6;
+
+// ManageKXDriver's result when the service could not be deleted.
+constexpr int kRemoveFailedWow64 = 249;
+constexpr int kRemoveFailedNative = 252;
+
+}  // namespace cfgprobe

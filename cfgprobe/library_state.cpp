@@ -1,0 +1,32 @@
+// The library's one object, its static members and the library-wide state, as
+// the library starts out when it is loaded.
+#include <cstring>
+
+#include "cfgprobe/library_state.h"
+
+KxLong CKXACS::CurrentStatus = kStatusIdle;
+char CKXACS::szFileNameToReadBios[kPathBufferSize] = {};
+char CKXACS::szFileNameToSaveBios[kPathBufferSize] = {};
+
+CKXACS* TheLibrary = nullptr;
+alignas(4) int LastError = 0;
+os::Handle NotifyWindow = nullptr;
+std::uint32_t NotifyMessage = 0;
+alignas(4) std::int32_t BiosOperationProgress = 0;
+DEVICEENTRY DeviceTable[kDeviceTableSize] = {};
+int DeviceCount = 0;
+
+int nKXACS = 0;
+
+CKXACS::CKXACS() : hKXDriver(nullptr), szKXDriverPath{} {}
+
+// Closing the device and removing the service is KX_ExitLibrary's work.
+CKXACS::~CKXACS() = default;
+
+CKXACS& CKXACS::operator=(const CKXACS& other) {
+  hKXDriver = other.hKXDriver;
+  std::memcpy(szKXDriverPath, other.szKXDriverPath, sizeof szKXDriverPath);
+  return *this;
+}
+
+int OS_WINAPI fnKXACS() { return 42; }
