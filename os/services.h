@@ -32,6 +32,7 @@ constexpr std::uint32_t kServiceRunning = 4;
 // Further Windows errors of these calls.
 constexpr std::uint32_t kErrorInvalidName = 123;
 constexpr std::uint32_t kErrorBadExeFormat = 193;
+constexpr std::uint32_t kErrorDatabaseDoesNotExist = 1065;
 
 // SERVICE_STATUS, as ControlService fills it.
 struct ServiceStatus {
@@ -51,8 +52,9 @@ class Services {
   // OpenSCManagerA: opens the service database of machine (nullptr: this one);
   // database nullptr or "ServicesActive" names the active database. Returns a
   // manager handle, or nullptr with:
-  //   kErrorAccessDenied      the caller lacks the access asked for
-  //   kErrorInvalidName       another database name, or a machine that is not this one
+  //   kErrorAccessDenied            the caller lacks the access asked for
+  //   kErrorDatabaseDoesNotExist    another database name
+  //   kErrorInvalidName             a machine name that is not this machine's
   virtual Handle openSCManagerA(const char* machine, const char* database, std::uint32_t access);
 
   // CreateServiceA: registers a service and returns a handle to it, or nullptr with:

@@ -6,8 +6,15 @@
 #include <filesystem>
 
 #include "os/platform.h"
+#include "sim/access_driver.h"
+#include "sim/device_io.h"
 #include "sim/file_system.h"
+#include "sim/io_ports.h"
 #include "sim/modules.h"
+#include "sim/pci_bus.h"
+#include "sim/physical_memory.h"
+#include "sim/process_bitness.h"
+#include "sim/service_manager.h"
 #include "sim/system_facts.h"
 
 namespace sim {
@@ -20,6 +27,18 @@ class Machine {
   SystemFacts facts;
   FileSystem files{facts};
   Modules modules;
+
+  // Hardware: PCI functions behind the configuration ports, and device register
+  // windows in physical memory.
+  PciBus pci;
+  IoPorts ports{pci};
+  PhysicalMemory memory;
+  // Windows: the service manager, the device namespace, the access driver that
+  // Cfgprobe64.sys holds, and the process's bitness (kernel32.dll's IsWow64Process).
+  DeviceIo devices;
+  AccessDriver accessDriver{devices, ports, memory};
+  ServiceManager services{files, facts};
+  ProcessBitness bitness;
 
   // The os facilities of this machine.
   os::Platform platform();

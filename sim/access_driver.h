@@ -1,0 +1,96 @@
+#pragma once
+// The kernel access driver: loaded by the service manager from Cfgprobe64.sys, it
+// creates the device "\\.\KxACS" and serves the eight control codes on the
+// machine's I/O ports and physical memory. Single-value requests carry a port or
+// address (reads) or the 76-byte request record (writes: address at 0, value at
+// 8); block requests move 64 flash bytes through a controller's flash command
+// register (record: register address at 0, command word at 4, data at 12).
+//
+// Every request is counted per code, the last one is kept for inspection, and
+// requests can be made to fail.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "sim/device_io.h"
+#include "sim/kernel_driver.h"
+
+namespace sim {
+
+class IoPorts;
+class PhysicalMemory;
+
+namespace access {
+constexpr std::uint32_t kReadPort = 0x9C402410;
+constexpr std::uint32_t kWritePort = 0x9C402414;
+constexpr std::uint32_t kReadMemByte = 0x9C402418;
+constexpr std::uint32_t kWriteMemByte = 0x9C40241C;
+constexpr std::uint32_t kReadMemDword = 0x9C402428;
+constexpr std::uint32_t kWriteMemDword = 0x9C40242C;
+constexpr std::uint32_t kWriteBlock = 0x9C402430;
+constexpr std::uint32_t kReadBlock = 0x9C402434;
+constexpr std::uint32_t kRecordSize = 76;
+constexpr std::uint32_t kBlockSize = 64;
+}  // namespace access
+
+// How a block request reaches the flash chip behind a controller's flash command
+// register (data register 4 bytes above it). The default works through the
+// register protocol alone: a read issues one read command per byte and takes the
+// data register; a program sends each byte with the chip's byte-program sequence.
+class FlashBlockAccess {
+ public:
+  virtual ~FlashBlockAccess() = default;
+  virtual bool read(PhysicalMemory& memory, std::uint32_t commandRegister, std::uint32_t command,
+                    std::uint8_t* data);
+  virtual bool program(PhysicalMemory& memory, std::uint32_t commandRegister, std::uint32_t command,
+                       const std::uint8_t* data);
+};
+
+class AccessDriver final : public KernelDriver, public DeviceHandler {
+ public:
+  static constexpr char kDeviceName[] = "KxACS";
+
+  AccessDriver(DeviceIo& devices, IoPorts& ports, PhysicalMemory& memory)
+      : devices_(devices), ports_(ports), memory_(memory) {}
+
+  // Replaces how block requests reach the flash chip.
+  void setFlashAccess(std::shared_ptr<FlashBlockAccess> access) { flash_ = std::move(access); }
+
+  // Fault: the next count requests (count < 0: all, 0: none) fail with error
+  // (ERROR_GEN_FAILURE by default), leaving their output untouched.
+  void failRequests(int count, std::uint32_t error = os::kErrorGenFailure);
+
+  bool running() const;
+  std::uint64_t requests() const;                      // all requests received
+  std::uint64_t requests(std::uint32_t code) const;    // requests of one code
+  void resetCounts();
+  std::uint32_t lastCode() const;
+  // The last request's input bytes (up to the record's 76).
+  std::array<std::uint8_t, access::kRecordSize> lastInput() const;
+
+  std::uint32_t load() override;
+  void unload(std::function<void()> stopped) override;
+  std::uint32_t control(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize,
+                        std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) override;
+
+ private:
+  std::uint32_t serve(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize, std::uint8_t* output,
+                      std::uint32_t outputSize, std::uint32_t* returned);
+
+  DeviceIo& devices_;
+  IoPorts& ports_;
+  PhysicalMemory& memory_;
+  std::shared_ptr<FlashBlockAccess> flash_ = std::make_shared<FlashBlockAccess>();
+  mutable std::mutex mutex_;
+  bool running_ = false;
+  int failuresLeft_ = 0;
+  std::uint32_t failure_ = os::kErrorGenFailure;
+  std::uint64_t total_ = 0;
+  std::map<std::uint32_t, std::uint64_t> perCode_;
+  std::uint32_t lastCode_ = 0;
+  std::array<std::uint8_t, access::kRecordSize> lastInput_{};
+};
+
+}  // namespace sim
