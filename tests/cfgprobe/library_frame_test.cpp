@@ -1,0 +1,254 @@
+// Start and end of the library's use: installing and opening the driver, the
+// recovery paths of a failed start, and what the exports do outside that span.
+#include <dlfcn.h>
+
+#include <functional>
+#include <thread>
+
+#include "tests/cfgprobe/library_fixture.h"
+
+namespace cfgprobe_test {
+namespace {
+
+class LibraryFrame : public LibraryTest {};
+
+TEST_F(LibraryFrame, InitInstallsTheDriverFromTheCurrentFolderAndOpensItsDevice) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  EXPECT_EQ(KX_GetLastError(), 1);
+  const auto service = machine().services.find("Cfgprobe64");
+  ASSERT_TRUE(service);
+  EXPECT_EQ(service->imagePath, "C:\\Tools\\Cfgprobe64.sys");
+  EXPECT_EQ(service->displayName, "Cfgprobe64");
+  EXPECT_EQ(service->type, os::kServiceKernelDriver);
+  EXPECT_EQ(service->startType, os::kServiceDemandStart);
+  EXPECT_EQ(service->state, os::kServiceRunning);
+  EXPECT_EQ(driverHandlesOpen(), 1);
+  EXPECT_EQ(machine().services.openHandles(), 0);
+}
+
+TEST_F(LibraryFrame, ExitClosesTheDeviceAndDeletesTheService) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  ASSERT_EQ(KX_ExitLibrary(), 1);
+  EXPECT_FALSE(machine().services.find("Cfgprobe64"));
+  EXPECT_FALSE(machine().devices.deviceExists("KxACS"));
+  EXPECT_EQ(driverHandlesOpen(), 0);
+  EXPECT_EQ(TheLibrary, nullptr);
+  // A new start after an exit works from scratch.
+  EXPECT_EQ(KX_InitLibrary(), 1);
+}
+
+struct InitCase {
+  const char* name;
+  std::function<void(LibraryTest&, sim::Machine&)> arrange;
+  int result;
+  int lastError;
+  int created;  // registrations made by the library
+  int deleted;
+};
+
+class InitOutcome : public LibraryTest, public ::testing::WithParamInterface<InitCase> {
+ public:
+  using LibraryTest::removeDriverFile;
+};
+
+TEST_P(InitOutcome, ResultLastErrorAndServiceHistory) {
+  const InitCase& c = GetParam();
+  c.arrange(*this, machine());
+  EXPECT_EQ(KX_InitLibrary(), c.result);
+  EXPECT_EQ(KX_GetLastError(), c.lastError);
+  const auto history = machine().services.history("Cfgprobe64");
+  EXPECT_EQ(history.created, c.created);
+  EXPECT_EQ(history.deleted, c.deleted);
+  EXPECT_EQ(driverHandlesOpen(), c.result == 1 ? 1 : 0);
+  EXPECT_EQ(machine().services.openHandles(), 0);
+}
+
+void registerStale(sim::Machine& m, const char* imagePath) {
+  sim::ServiceManager::Service stale;
+  stale.name = stale.displayName = "Cfgprobe64";
+  stale.imagePath = imagePath;
+  m.services.registerService(stale);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InitOutcome,
+    ::testing::Values(
+        InitCase{"DeviceNotFound", [](LibraryTest&, sim::Machine& m) { m.devices.failOpen("KxACS", os::kErrorFileNotFound); },
+                 -2, -2, 1, 0},
+        InitCase{"DeviceRefusesTheOpen",
+                 [](LibraryTest&, sim::Machine& m) { m.devices.failOpen("KxACS", os::kErrorAccessDenied); }, -3, -3, 1, 0},
+        InitCase{"BadDriverIsNotReinstalled",
+                 [](LibraryTest&, sim::Machine& m) { m.services.failStarts("Cfgprobe64", os::kErrorBadDriver); }, -3, -3, 1,
+                 0},
+        InitCase{"BadDriverUnderWow64",
+                 [](LibraryTest&, sim::Machine& m) {
+                   m.services.failStarts("Cfgprobe64", os::kErrorBadDriver);
+                   m.bitness.wow64 = true;
+                 },
+                 -6, -6, 1, 0},
+        InitCase{"StaleRegistrationIsReplaced",
+                 [](LibraryTest&, sim::Machine& m) { registerStale(m, "C:\\Old\\Cfgprobe64.sys"); }, 1, 1, 1, 1},
+        InitCase{"DriverFileMissing",
+                 [](LibraryTest& t, sim::Machine&) { static_cast<InitOutcome&>(t).removeDriverFile("Tools"); }, -2, -2,
+                 2, 1},
+        InitCase{"StartFailsOnceThenReinstallWorks",
+                 [](LibraryTest&, sim::Machine& m) { m.services.failStarts("Cfgprobe64", os::kErrorServiceDisabled, 1); },
+                 1, 1, 2, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LibraryFrame, StaleRegistrationIsReplacedByTheCurrentFolder) {
+  registerStale(machine(), "C:\\Old\\Cfgprobe64.sys");
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  EXPECT_EQ(machine().services.find("Cfgprobe64")->imagePath, "C:\\Tools\\Cfgprobe64.sys");
+}
+
+TEST_F(LibraryFrame, RunningServiceFromAnEarlierRunIsUsedAsItIs) {
+  registerStale(machine(), "C:\\Tools\\Cfgprobe64.sys");
+  os::Services& scm = machine().services;
+  os::Handle manager = scm.openSCManagerA(nullptr, nullptr, os::kScManagerAllAccess);
+  os::Handle service = scm.openServiceA(manager, "Cfgprobe64", os::kServiceAllAccess);
+  ASSERT_TRUE(scm.startServiceA(service, 0, nullptr));
+  scm.closeServiceHandle(service);
+  scm.closeServiceHandle(manager);
+
+  EXPECT_EQ(KX_InitLibrary(), 1);
+  EXPECT_EQ(machine().services.history("Cfgprobe64").created, 0);
+  EXPECT_EQ(machine().services.history("Cfgprobe64").started, 1);
+}
+
+TEST_F(LibraryFrame, SecondInitKeepsTheOpenDevice) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  const CKXACS* first = TheLibrary;
+  const os::Handle device = TheLibrary->hKXDriver;
+  EXPECT_EQ(KX_InitLibrary(), 1);
+  EXPECT_EQ(TheLibrary, first);
+  EXPECT_EQ(TheLibrary->hKXDriver, device);
+  EXPECT_EQ(driverHandlesOpen(), 1);
+  EXPECT_EQ(machine().services.history("Cfgprobe64").created, 1);
+}
+
+TEST_F(LibraryFrame, InitAfterAFailedOpenTriesAgain) {
+  machine().devices.failOpen("KxACS", os::kErrorAccessDenied);
+  ASSERT_EQ(KX_InitLibrary(), -3);
+  machine().devices.failOpen("KxACS", 0);
+  EXPECT_EQ(KX_InitLibrary(), 1);
+  EXPECT_EQ(driverHandlesOpen(), 1);
+}
+
+TEST_F(LibraryFrame, ExitWhileBusyChangesNothing) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  addFunction(0, 4, 0, 0x01021195).set32(0x10, 0xFE000000);
+  CKXACS::CurrentStatus = kStatusReadingBios;
+  EXPECT_EQ(KX_ExitLibrary(), -101);
+  EXPECT_EQ(driverHandlesOpen(), 1);
+  EXPECT_EQ(machine().services.find("Cfgprobe64")->state, os::kServiceRunning);
+  KxULong bar = 0;
+  EXPECT_EQ(KX_GetPCIConfig(0x01021195, 0, 0x10, &bar), 1);
+  EXPECT_EQ(bar, 0xFE000000u);
+  CKXACS::CurrentStatus = kStatusIdle;
+  EXPECT_EQ(KX_ExitLibrary(), 1);
+}
+
+TEST_F(LibraryFrame, ExitWithoutServiceManagerKeepsTheObjectAndCanBeRetried) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  machine().services.failOpenManager(os::kErrorAccessDenied);
+  EXPECT_EQ(KX_ExitLibrary(), -4);
+  EXPECT_NE(TheLibrary, nullptr);
+  EXPECT_EQ(driverHandlesOpen(), 0);
+  machine().services.failOpenManager(0);
+  EXPECT_EQ(KX_ExitLibrary(), 1);
+  EXPECT_FALSE(machine().services.find("Cfgprobe64"));
+}
+
+TEST_F(LibraryFrame, FailedDeleteStillCountsAsExit) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  // Someone else deleted the service meanwhile: the library's delete fails.
+  os::Services& scm = machine().services;
+  os::Handle manager = scm.openSCManagerA(nullptr, nullptr, os::kScManagerAllAccess);
+  os::Handle service = scm.openServiceA(manager, "Cfgprobe64", os::kServiceAllAccess);
+  ASSERT_TRUE(scm.deleteService(service));
+  EXPECT_EQ(KX_ExitLibrary(), 1);
+  scm.closeServiceHandle(service);
+  scm.closeServiceHandle(manager);
+  EXPECT_FALSE(machine().services.find("Cfgprobe64"));
+}
+
+TEST_F(LibraryFrame, SetWindowMessageTestsTheWindowFirst) {
+  int window = 0;
+  struct Case {
+    os::Handle window;
+    std::uint32_t message;
+    int result;
+  };
+  for (const Case& c : {Case{nullptr, 0, -12}, Case{nullptr, 0x8001, -12}, Case{&window, 0, -13}}) {
+    EXPECT_EQ(KX_SetWindowMessage(c.window, c.message), c.result);
+    EXPECT_EQ(NotifyWindow, nullptr);
+  }
+  EXPECT_EQ(KX_SetWindowMessage(&window, 0x8001), 1);
+  EXPECT_EQ(NotifyWindow, &window);
+  EXPECT_EQ(NotifyMessage, 0x8001u);
+}
+
+// Outside KX_InitLibrary .. KX_ExitLibrary every export answers with its failure
+// value and reaches no device.
+class OutsideInitialisation : public LibraryTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OutsideInitialisation, ExportsFailCleanly) {
+  if (GetParam()) {
+    ASSERT_EQ(KX_InitLibrary(), 1);
+    ASSERT_EQ(KX_ExitLibrary(), 1);
+  }
+  addFunction(0, 1, 0, 0x01021195);
+  machine().accessDriver.resetCounts();
+  KxULong value = 0x12345678;
+  int count = 7;
+  SIIDEVICEINFO info{};
+  BIOSPROPERTYDATA data{};
+  char name[] = "bios.bin";
+  EXPECT_EQ(KX_GetPCIConfig(0x01021195, 0, 0, &value), 0);
+  EXPECT_EQ(value, 0x12345678u);
+  EXPECT_EQ(KX_ExitLibrary(), 0);
+  EXPECT_EQ(KX_GetSiI3132Device(&count), -100);
+  EXPECT_EQ(KX_GetSiI3132DeviceEx(0x31321095, 0x31321095, 0, &count), 0);
+  EXPECT_EQ(KX_GetNewSiI3132Device(&count), -106);
+  EXPECT_EQ(KX_GetNewSiI3132Device(nullptr), -11);
+  EXPECT_EQ(KX_GetSiI3132Info(1, &info), -105);
+  EXPECT_EQ(KX_EraseBiosData(1), -105);
+  EXPECT_EQ(KX_GetBiosData(1, name), -105);
+  EXPECT_EQ(KX_SetBiosData(1, name), -105);
+  EXPECT_EQ(KX_CompareBiosData(1, name), -105);
+  EXPECT_EQ(KX_GetBiosInfo(1, &data), -105);
+  EXPECT_EQ(KX_SetSControl(1, 0, 0), -105);
+  EXPECT_EQ(count, 7);
+  EXPECT_EQ(machine().accessDriver.requests(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BeforeInitAndAfterExit, OutsideInitialisation, ::testing::Bool());
+
+TEST_F(LibraryFrame, ProgressReportsTheStatusAWorkerThreadSet) {
+  std::thread worker([] {
+    cfgprobe::setCurrentStatus(kStatusComparingBios);
+    cfgprobe::setBiosProgress(37);
+  });
+  worker.join();
+  KxLong status = 0;
+  EXPECT_EQ(KX_GetBiosOperationProgress(&status), 37);
+  EXPECT_EQ(status, kStatusComparingBios);
+  EXPECT_EQ(KX_GetBiosOperationProgress(nullptr), 37);
+  cfgprobe::setBiosProgress(0);
+}
+
+TEST(LibraryExports, EveryEntryIsFoundByItsUndecoratedName) {
+  for (const char* name :
+       {"KX_InitLibrary", "KX_ExitLibrary", "KX_GetLastError", "KX_SetWindowMessage", "KX_GetPCIConfig",
+        "KX_GetSiI3132Device", "KX_GetSiI3132DeviceEx", "KX_GetNewSiI3132Device", "KX_GetSiI3132Info",
+        "KX_EraseBiosData", "KX_GetBiosData", "KX_SetBiosData", "KX_CompareBiosData", "KX_GetBiosOperationProgress",
+        "KX_GetBiosFileInfo", "KX_GetBiosInfo", "KX_SetSControl", "fnKXACS", "nKXACS"}) {
+    EXPECT_NE(::dlsym(RTLD_DEFAULT, name), nullptr) << name;
+  }
+  EXPECT_EQ(fnKXACS(), 42);
+  EXPECT_EQ(nKXACS, 0);
+}
+
+}  // namespace
+}  // namespace cfgprobe_test
