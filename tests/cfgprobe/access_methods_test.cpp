@@ -1,0 +1,83 @@
+// Port and memory access through the driver: what goes into each request, what
+// comes back, and what a failed request reads as.
+#include <cstring>
+#include <memory>
+
+#include "tests/cfgprobe/library_fixture.h"
+
+namespace cfgprobe_test {
+namespace {
+
+class AccessMethods : public LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    ASSERT_EQ(KX_InitLibrary(), 1);
+    device = TheLibrary->hKXDriver;
+    machine().accessDriver.resetCounts();
+  }
+  std::uint32_t requestWord(std::size_t offset) const {
+    const auto bytes = machine_const().accessDriver.lastInput();
+    std::uint32_t v = 0;
+    std::memcpy(&v, bytes.data() + offset, 4);
+    return v;
+  }
+  const sim::Machine& machine_const() const { return const_cast<AccessMethods*>(this)->machine(); }
+
+  OpenKXACS library;
+  os::Handle device = nullptr;
+};
+
+TEST_F(AccessMethods, WritePortSendsTheWholeRecordWithPortAndValue) {
+  EXPECT_NE(library.dwWritePort(device, 0xCF8, 0x80001234), 0u);
+  EXPECT_EQ(machine().accessDriver.lastCode(), 0x9C402414u);
+  EXPECT_EQ(requestWord(0), 0x00000CF8u);
+  EXPECT_EQ(requestWord(8), 0x80001234u);
+  EXPECT_EQ(machine().ports.configAddress(), 0x80001234u & 0x80FFFFFCu);
+}
+
+TEST_F(AccessMethods, ConfigurationReadThroughThePorts) {
+  addFunction(3, 0, 0, 0x31321095);
+  library.dwWritePort(device, 0xCF8, 0x80030000);
+  EXPECT_EQ(library.dwReadPort(device, 0xCFC), 0x31321095u);
+  EXPECT_EQ(machine().accessDriver.lastCode(), 0x9C402410u);
+  library.dwWritePort(device, 0xCF8, 0x80030100);  // function 1 is absent
+  EXPECT_EQ(library.dwReadPort(device, 0xCFC), 0xFFFFFFFFu);
+}
+
+TEST_F(AccessMethods, FailedRequestsReadAndWriteAsZero) {
+  addFunction(0, 0, 0, 0x12345678);
+  machine().accessDriver.failRequests(-1);
+  EXPECT_EQ(library.dwWritePort(device, 0xCF8, 0x80000000), 0u);
+  EXPECT_EQ(library.dwReadPort(device, 0xCFC), 0u);
+  EXPECT_EQ(library.dwReadMem(device, 0xFE000000), 0u);
+  EXPECT_EQ(library.ReadMem(device, 0xFE000000), 0u);
+  EXPECT_EQ(machine().accessDriver.requests(), 4u);
+}
+
+TEST_F(AccessMethods, ClosedOrMissingHandleReadsAsZero) {
+  EXPECT_EQ(library.dwReadPort(nullptr, 0xCFC), 0u);
+  EXPECT_EQ(library.dwReadMem(os::invalidHandle(), 0), 0u);
+  EXPECT_EQ(machine().accessDriver.requests(), 0u);
+}
+
+TEST_F(AccessMethods, MemoryReadsSeeRegisterWindowsAndAllOnesElsewhere) {
+  auto window = std::make_shared<sim::RegisterBlock>(0x100);
+  window->write32(0x70, 0xA1B2C3D4);
+  machine().memory.map(0xFE000000, 0x100, window);
+  EXPECT_EQ(library.dwReadMem(device, 0xFE000070), 0xA1B2C3D4u);
+  EXPECT_EQ(library.ReadMem(device, 0xFE000071), 0xC3u);
+  EXPECT_EQ(library.ReadMem(device, 0xFD000000), 0xFFu);  // one byte, never more
+  EXPECT_EQ(library.dwReadMem(device, 0xFD000000), 0xFFFFFFFFu);
+  EXPECT_EQ(library.dwReadMem(device, 0xFE0000FE), 0xFFFFFFFFu);  // runs past the window's end
+}
+
+TEST_F(AccessMethods, EveryRequestHasAnEventOfItsOwnThatIsClosedAgain) {
+  const auto before = machine().devices.eventsCreated();
+  for (int i = 0; i < 5; ++i) library.dwReadPort(device, 0xCFC);
+  EXPECT_EQ(machine().devices.eventsCreated() - before, 5u);
+  EXPECT_EQ(machine().devices.eventsOpen(), 0);
+}
+
+}  // namespace
+}  // namespace cfgprobe_test
