@@ -1,5 +1,7 @@
 #include "sim/device_io.h"
 
+#include "sim/win_names.h"
+
 namespace sim {
 namespace {
 
@@ -17,32 +19,19 @@ bool slotOf(os::Handle handle, std::uintptr_t tag, std::size_t* slot) {
   return true;
 }
 
-template <typename T>
-T fail(std::uint32_t error, T value) {
-  os::setLastError(error);
-  return value;
-}
-
 }  // namespace
-
-std::string DeviceIo::fold(std::string_view name) {
-  std::string out(name);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return out;
-}
 
 void DeviceIo::createDevice(std::string_view name, DeviceHandler& handler) {
   std::lock_guard lock(mutex_);
   auto device = std::make_shared<Device>();
-  device->name = fold(name);
+  device->name = foldName(name);
   device->handler = &handler;
   devices_[device->name] = device;
 }
 
 void DeviceIo::deleteDevice(std::string_view name, std::function<void()> whenGone) {
   std::unique_lock lock(mutex_);
-  const auto it = devices_.find(fold(name));
+  const auto it = devices_.find(foldName(name));
   if (it == devices_.end()) return;
   const std::shared_ptr<Device> device = it->second;
   devices_.erase(it);
@@ -57,14 +46,14 @@ void DeviceIo::deleteDevice(std::string_view name, std::function<void()> whenGon
 
 bool DeviceIo::deviceExists(std::string_view name) const {
   std::lock_guard lock(mutex_);
-  return devices_.count(fold(name)) > 0;
+  return devices_.count(foldName(name)) > 0;
 }
 
 int DeviceIo::openHandles(std::string_view name) const {
   std::lock_guard lock(mutex_);
   int count = 0;
   for (const auto& device : deviceHandles_)
-    if (device && device->name == fold(name)) ++count;
+    if (device && device->name == foldName(name)) ++count;
   return count;
 }
 
@@ -81,22 +70,22 @@ std::uint64_t DeviceIo::eventsCreated() const {
 void DeviceIo::failOpen(std::string_view name, std::uint32_t error) {
   std::lock_guard lock(mutex_);
   if (error == 0)
-    openFaults_.erase(fold(name));
+    openFaults_.erase(foldName(name));
   else
-    openFaults_[fold(name)] = error;
+    openFaults_[foldName(name)] = error;
 }
 
 os::Handle DeviceIo::createFileA(std::string_view deviceName, std::uint32_t, std::uint32_t, std::uint32_t,
                                  std::uint32_t) {
   constexpr std::string_view prefix = "\\\\.\\";
   if (deviceName.substr(0, prefix.size()) != prefix || deviceName.size() == prefix.size())
-    return fail(os::kErrorPathNotFound, os::invalidHandle());
-  const std::string name = fold(deviceName.substr(prefix.size()));
+    return failWith(os::kErrorPathNotFound, os::invalidHandle());
+  const std::string name = foldName(deviceName.substr(prefix.size()));
   std::lock_guard lock(mutex_);
   if (const auto fault = openFaults_.find(name); fault != openFaults_.end())
-    return fail(fault->second, os::invalidHandle());
+    return failWith(fault->second, os::invalidHandle());
   const auto it = devices_.find(name);
-  if (it == devices_.end()) return fail(os::kErrorFileNotFound, os::invalidHandle());
+  if (it == devices_.end()) return failWith(os::kErrorFileNotFound, os::invalidHandle());
   ++it->second->openHandles;
   for (std::size_t slot = 0; slot < deviceHandles_.size(); ++slot) {
     if (!deviceHandles_[slot]) {
@@ -129,8 +118,8 @@ bool DeviceIo::deviceIoControl(os::Handle device, std::uint32_t code, const void
     std::lock_guard lock(mutex_);
     target = deviceOf(device);
   }
-  if (!target) return fail(os::kErrorInvalidHandle, false);
-  if ((inputSize && !input) || (outputSize && !output)) return fail(os::kErrorInvalidParameter, false);
+  if (!target) return failWith(os::kErrorInvalidHandle, false);
+  if ((inputSize && !input) || (outputSize && !output)) return failWith(os::kErrorInvalidParameter, false);
   std::uint32_t done = 0;
   const std::uint32_t error = target->handler->control(code, static_cast<const std::uint8_t*>(input), inputSize,
                                                        static_cast<std::uint8_t*>(output), outputSize, &done);
@@ -139,7 +128,7 @@ bool DeviceIo::deviceIoControl(os::Handle device, std::uint32_t code, const void
     overlapped->internalHigh = done;
     if (overlapped->event) setEvent(overlapped->event);
   }
-  if (error != 0) return fail(error, false);
+  if (error != 0) return failWith(error, false);
   if (returned) *returned = done;
   return true;
 }
@@ -162,7 +151,7 @@ os::Handle DeviceIo::createEventA(bool, bool initiallySignalled, const char*) {
 bool DeviceIo::setEvent(os::Handle event) {
   std::lock_guard lock(mutex_);
   Event* e = eventOf(event);
-  if (!e) return fail(os::kErrorInvalidHandle, false);
+  if (!e) return failWith(os::kErrorInvalidHandle, false);
   e->signalled = true;
   return true;
 }
@@ -170,7 +159,7 @@ bool DeviceIo::setEvent(os::Handle event) {
 bool DeviceIo::resetEvent(os::Handle event) {
   std::lock_guard lock(mutex_);
   Event* e = eventOf(event);
-  if (!e) return fail(os::kErrorInvalidHandle, false);
+  if (!e) return failWith(os::kErrorInvalidHandle, false);
   e->signalled = false;
   return true;
 }
@@ -186,7 +175,7 @@ bool DeviceIo::closeHandle(os::Handle handle) {
     return true;
   }
   std::shared_ptr<Device> device = deviceOf(handle);
-  if (!device) return fail(os::kErrorInvalidHandle, false);
+  if (!device) return failWith(os::kErrorInvalidHandle, false);
   slotOf(handle, kDeviceTag, &slot);
   deviceHandles_[slot] = nullptr;
   if (--device->openHandles > 0 || !device->deleted || !device->whenGone) return true;

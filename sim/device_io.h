@@ -64,7 +64,6 @@ class DeviceIo final : public os::DeviceIo {
     bool signalled = false;
   };
 
-  static std::string fold(std::string_view name);
   std::shared_ptr<Device> deviceOf(os::Handle handle) const;
   Event* eventOf(os::Handle handle);
 

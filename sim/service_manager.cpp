@@ -5,18 +5,13 @@
 #include "sim/file_system.h"
 #include "sim/kernel_driver.h"
 #include "sim/system_facts.h"
+#include "sim/win_names.h"
 
 namespace sim {
 namespace {
 
 constexpr std::uintptr_t kHandleTag = 0x0C000000;
 constexpr std::uintptr_t kSlotMask = 0x00FFFFFF;
-
-template <typename T>
-T fail(std::uint32_t error, T value) {
-  os::setLastError(error);
-  return value;
-}
 
 bool empty(const char* text) { return !text || !*text; }
 
@@ -27,33 +22,26 @@ std::string fileNameOf(const std::string& path) {
 
 }  // namespace
 
-std::string ServiceManager::fold(std::string_view name) {
-  std::string out(name);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return out;
-}
-
 void ServiceManager::addDriverImage(std::string_view fileName, KernelDriver& driver) {
   std::lock_guard lock(mutex_);
-  drivers_[fold(fileName)] = &driver;
+  drivers_[foldName(fileName)] = &driver;
 }
 
 void ServiceManager::registerService(const Service& service) {
   std::lock_guard lock(mutex_);
-  services_[fold(service.name)] = Entry{service, 0, nullptr};
+  services_[foldName(service.name)] = Entry{service, 0, nullptr};
 }
 
 std::optional<ServiceManager::Service> ServiceManager::find(std::string_view name) const {
   std::lock_guard lock(mutex_);
-  const auto it = services_.find(fold(name));
+  const auto it = services_.find(foldName(name));
   if (it == services_.end()) return std::nullopt;
   return it->second.service;
 }
 
 ServiceManager::History ServiceManager::history(std::string_view name) const {
   std::lock_guard lock(mutex_);
-  const auto it = history_.find(fold(name));
+  const auto it = history_.find(foldName(name));
   return it == history_.end() ? History{} : it->second;
 }
 
@@ -66,7 +54,7 @@ int ServiceManager::openHandles() const {
 
 void ServiceManager::failStarts(std::string_view name, std::uint32_t error, int count) {
   std::lock_guard lock(mutex_);
-  startFaults_[fold(name)] = StartFault{error, count};
+  startFaults_[foldName(name)] = StartFault{error, count};
 }
 
 os::Handle ServiceManager::newHandle(OpenHandle handle) {
@@ -95,9 +83,9 @@ ServiceManager::Entry* ServiceManager::serviceOf(os::Handle handle) {
 
 os::Handle ServiceManager::openSCManagerA(const char* machine, const char* database, std::uint32_t access) {
   std::lock_guard lock(mutex_);
-  if (managerFault_) return fail<os::Handle>(managerFault_, nullptr);
-  if (!empty(machine)) return fail<os::Handle>(os::kErrorInvalidName, nullptr);
-  if (database && fold(database) != "SERVICESACTIVE") return fail<os::Handle>(os::kErrorDatabaseDoesNotExist, nullptr);
+  if (managerFault_) return failWith<os::Handle>(managerFault_, nullptr);
+  if (!empty(machine)) return failWith<os::Handle>(os::kErrorInvalidName, nullptr);
+  if (database && foldName(database) != "SERVICESACTIVE") return failWith<os::Handle>(os::kErrorDatabaseDoesNotExist, nullptr);
   return newHandle(OpenHandle{true, true, access, {}});
 }
 
@@ -108,14 +96,14 @@ os::Handle ServiceManager::createServiceA(os::Handle manager, const char* name, 
                                           const char*) {
   std::lock_guard lock(mutex_);
   const OpenHandle* m = handleOf(manager);
-  if (!m || !m->manager) return fail<os::Handle>(os::kErrorInvalidHandle, nullptr);
-  if (!(m->access & os::kScManagerCreateService)) return fail<os::Handle>(os::kErrorAccessDenied, nullptr);
-  if (empty(name)) return fail<os::Handle>(os::kErrorInvalidName, nullptr);
+  if (!m || !m->manager) return failWith<os::Handle>(os::kErrorInvalidHandle, nullptr);
+  if (!(m->access & os::kScManagerCreateService)) return failWith<os::Handle>(os::kErrorAccessDenied, nullptr);
+  if (empty(name)) return failWith<os::Handle>(os::kErrorInvalidName, nullptr);
   if (empty(binaryPath) || startType > os::kServiceDisabledStart || serviceType == 0)
-    return fail<os::Handle>(os::kErrorInvalidParameter, nullptr);
-  const std::string key = fold(name);
+    return failWith<os::Handle>(os::kErrorInvalidParameter, nullptr);
+  const std::string key = foldName(name);
   if (const auto it = services_.find(key); it != services_.end())
-    return fail<os::Handle>(it->second.service.markedForDelete ? os::kErrorServiceMarkedForDelete
+    return failWith<os::Handle>(it->second.service.markedForDelete ? os::kErrorServiceMarkedForDelete
                                                                : os::kErrorServiceExists,
                             nullptr);
   Service service;
@@ -134,10 +122,10 @@ os::Handle ServiceManager::createServiceA(os::Handle manager, const char* name, 
 os::Handle ServiceManager::openServiceA(os::Handle manager, const char* name, std::uint32_t access) {
   std::lock_guard lock(mutex_);
   const OpenHandle* m = handleOf(manager);
-  if (!m || !m->manager) return fail<os::Handle>(os::kErrorInvalidHandle, nullptr);
-  if (empty(name)) return fail<os::Handle>(os::kErrorInvalidName, nullptr);
-  const std::string key = fold(name);
-  if (!services_.count(key)) return fail<os::Handle>(os::kErrorServiceDoesNotExist, nullptr);
+  if (!m || !m->manager) return failWith<os::Handle>(os::kErrorInvalidHandle, nullptr);
+  if (empty(name)) return failWith<os::Handle>(os::kErrorInvalidName, nullptr);
+  const std::string key = foldName(name);
+  if (!services_.count(key)) return failWith<os::Handle>(os::kErrorServiceDoesNotExist, nullptr);
   return newHandle(OpenHandle{true, false, access, key});
 }
 
@@ -148,14 +136,14 @@ std::u16string ServiceManager::imageFile(const std::string& imagePath) const {
   if (path.rfind("\\??\\", 0) == 0) path = path.substr(4);
   const std::u16string windows = facts_.windowsDirectory.value_or(u"C:\\Windows");
   std::u16string wide(path.begin(), path.end());
-  if (fold(path).rfind("\\SYSTEMROOT\\", 0) == 0) return windows + wide.substr(11);
+  if (foldName(path).rfind("\\SYSTEMROOT\\", 0) == 0) return windows + wide.substr(11);
   if (path.size() >= 2 && path[1] == ':') return wide;
   return windows + u"\\" + wide;
 }
 
 std::uint32_t ServiceManager::loadDriver(Entry& entry) {
   if (!files_.exists(imageFile(entry.service.imagePath))) return os::kErrorFileNotFound;
-  const auto driver = drivers_.find(fold(fileNameOf(entry.service.imagePath)));
+  const auto driver = drivers_.find(foldName(fileNameOf(entry.service.imagePath)));
   if (driver == drivers_.end()) return os::kErrorBadExeFormat;
   if (const std::uint32_t error = driver->second->load(); error != 0) return error;
   entry.driver = driver->second;
@@ -165,17 +153,17 @@ std::uint32_t ServiceManager::loadDriver(Entry& entry) {
 bool ServiceManager::startServiceA(os::Handle service, std::uint32_t, const char**) {
   std::lock_guard lock(mutex_);
   Entry* entry = serviceOf(service);
-  if (!entry) return fail(os::kErrorInvalidHandle, false);
+  if (!entry) return failWith(os::kErrorInvalidHandle, false);
   Service& s = entry->service;
-  if (s.markedForDelete) return fail(os::kErrorServiceMarkedForDelete, false);
-  if (s.state != os::kServiceStopped) return fail(os::kErrorServiceAlreadyRunning, false);
-  if (s.startType == os::kServiceDisabledStart) return fail(os::kErrorServiceDisabled, false);
-  const std::string key = fold(s.name);
+  if (s.markedForDelete) return failWith(os::kErrorServiceMarkedForDelete, false);
+  if (s.state != os::kServiceStopped) return failWith(os::kErrorServiceAlreadyRunning, false);
+  if (s.startType == os::kServiceDisabledStart) return failWith(os::kErrorServiceDisabled, false);
+  const std::string key = foldName(s.name);
   if (auto fault = startFaults_.find(key); fault != startFaults_.end() && fault->second.remaining != 0) {
     if (fault->second.remaining > 0) --fault->second.remaining;
-    return fail(fault->second.error, false);
+    return failWith(fault->second.error, false);
   }
-  if (const std::uint32_t error = loadDriver(*entry); error != 0) return fail(error, false);
+  if (const std::uint32_t error = loadDriver(*entry); error != 0) return failWith(error, false);
   s.state = os::kServiceRunning;
   ++history_[key].started;
   return true;
@@ -200,12 +188,12 @@ void ServiceManager::removeIfGone(const std::string& key) {
 bool ServiceManager::controlService(os::Handle service, std::uint32_t control, os::ServiceStatus* status) {
   std::lock_guard lock(mutex_);
   Entry* entry = serviceOf(service);
-  if (!entry) return fail(os::kErrorInvalidHandle, false);
-  if (control != os::kServiceControlStop) return fail(os::kErrorInvalidServiceControl, false);
+  if (!entry) return failWith(os::kErrorInvalidHandle, false);
+  if (control != os::kServiceControlStop) return failWith(os::kErrorInvalidServiceControl, false);
   Service& s = entry->service;
-  if (s.state == os::kServiceStopped) return fail(os::kErrorServiceNotActive, false);
-  if (s.state == os::kServiceStopPending) return fail(os::kErrorServiceCannotAcceptCtrl, false);
-  const std::string key = fold(s.name);
+  if (s.state == os::kServiceStopped) return failWith(os::kErrorServiceNotActive, false);
+  if (s.state == os::kServiceStopPending) return failWith(os::kErrorServiceCannotAcceptCtrl, false);
+  const std::string key = foldName(s.name);
   s.state = os::kServiceStopPending;
   ++history_[key].stopped;
   if (entry->driver) {
@@ -224,17 +212,17 @@ bool ServiceManager::controlService(os::Handle service, std::uint32_t control, o
 bool ServiceManager::deleteService(os::Handle service) {
   std::lock_guard lock(mutex_);
   Entry* entry = serviceOf(service);
-  if (!entry) return fail(os::kErrorInvalidHandle, false);
-  if (entry->service.markedForDelete) return fail(os::kErrorServiceMarkedForDelete, false);
+  if (!entry) return failWith(os::kErrorInvalidHandle, false);
+  if (entry->service.markedForDelete) return failWith(os::kErrorServiceMarkedForDelete, false);
   entry->service.markedForDelete = true;
-  ++history_[fold(entry->service.name)].deleted;
+  ++history_[foldName(entry->service.name)].deleted;
   return true;
 }
 
 bool ServiceManager::closeServiceHandle(os::Handle handle) {
   std::lock_guard lock(mutex_);
   OpenHandle* h = handleOf(handle);
-  if (!h) return fail(os::kErrorInvalidHandle, false);
+  if (!h) return failWith(os::kErrorInvalidHandle, false);
   h->open = false;
   if (!h->manager) {
     const auto it = services_.find(h->key);

@@ -84,7 +84,6 @@ class ServiceManager final : public os::Services {
     int remaining = 0;
   };
 
-  static std::string fold(std::string_view name);
   os::Handle newHandle(OpenHandle handle);
   OpenHandle* handleOf(os::Handle handle);
   Entry* serviceOf(os::Handle handle);
