@@ -66,7 +66,7 @@ class KX_EXPORT CKXACS {
 
   // What the library is busy with (kStatus...). Read and written only through
   // std::atomic_ref, so that a worker thread may clear it while another reads it.
-  alignas(4) static KxLong CurrentStatus;
+  static KxLong CurrentStatus;
   static char szFileNameToReadBios[kPathBufferSize];
   static char szFileNameToSaveBios[kPathBufferSize];
 

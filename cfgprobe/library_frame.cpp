@@ -1,4 +1,5 @@
 // Start and end of the library's use, and the exports that only touch its state.
+#include <cstring>
 #include <new>
 
 #include "cfgprobe/driver_names.h"
@@ -13,6 +14,12 @@ constexpr int kNoWindow = -12;
 constexpr int kNoMessage = -13;
 constexpr int kBusy = -101;
 
+// The service name as the char buffer the driver service calls take.
+struct ServiceName {
+  char text[sizeof cfgprobe::kDriverServiceName];
+  ServiceName() { std::memcpy(text, cfgprobe::kDriverServiceName, sizeof text); }
+};
+
 // Installs and starts the driver service from the driver file beside the process,
 // retrying once from scratch when an earlier registration cannot be started. A
 // result other than 0 ends the start-up with that result.
@@ -21,12 +28,12 @@ int installDriver(CKXACS& library) {
   // A path that does not fit is not installed from in truncated form: the device
   // is then opened only if the driver already runs.
   if (!library.GetSysPath(driverPath)) return 0;
-  char serviceName[] = "Cfgprobe64";
-  if (library.ManageKXDriver(serviceName, driverPath, cfgprobe::kActionInstallAndStart) != 0) return 0;
+  ServiceName service;
+  if (library.ManageKXDriver(service.text, driverPath, cfgprobe::kActionInstallAndStart) != 0) return 0;
   const int error = cfgprobe::lastError();
   if (error == cfgprobe::kErrorBadDriverWow64 || error == cfgprobe::kErrorDeviceUnavailable) return error;
-  library.ManageKXDriver(serviceName, driverPath, cfgprobe::kActionStopAndRemove);
-  library.ManageKXDriver(serviceName, driverPath, cfgprobe::kActionInstallAndStart);
+  library.ManageKXDriver(service.text, driverPath, cfgprobe::kActionStopAndRemove);
+  library.ManageKXDriver(service.text, driverPath, cfgprobe::kActionInstallAndStart);
   return 0;
 }
 
@@ -51,8 +58,8 @@ int OS_WINAPI KX_ExitLibrary() {
     os::platform().devices->closeHandle(TheLibrary->hKXDriver);
     TheLibrary->hKXDriver = nullptr;  // a retried exit must not close it twice
   }
-  char serviceName[] = "Cfgprobe64";
-  if (TheLibrary->ManageKXDriver(serviceName, TheLibrary->szKXDriverPath, cfgprobe::kActionStopAndRemove) == 0)
+  ServiceName service;
+  if (TheLibrary->ManageKXDriver(service.text, TheLibrary->szKXDriverPath, cfgprobe::kActionStopAndRemove) == 0)
     return kExitServiceManagerUnreachable;
   delete TheLibrary;
   TheLibrary = nullptr;

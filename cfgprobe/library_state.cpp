@@ -9,10 +9,10 @@ char CKXACS::szFileNameToReadBios[kPathBufferSize] = {};
 char CKXACS::szFileNameToSaveBios[kPathBufferSize] = {};
 
 CKXACS* TheLibrary = nullptr;
-alignas(4) int LastError = 0;
+int LastError = 0;
 os::Handle NotifyWindow = nullptr;
 std::uint32_t NotifyMessage = 0;
-alignas(4) std::int32_t BiosOperationProgress = 0;
+std::int32_t BiosOperationProgress = 0;
 DEVICEENTRY DeviceTable[kDeviceTableSize] = {};
 int DeviceCount = 0;
 
