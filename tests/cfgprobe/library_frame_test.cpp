@@ -2,6 +2,7 @@
 // recovery paths of a failed start, and what the exports do outside that span.
 #include <dlfcn.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -240,6 +241,33 @@ TEST_F(LibraryFrame, ProgressReportsTheStatusAWorkerThreadSet) {
   EXPECT_EQ(KX_GetBiosOperationProgress(&status), 37);
   EXPECT_EQ(status, kStatusComparingBios);
   EXPECT_EQ(KX_GetBiosOperationProgress(nullptr), 37);
+  cfgprobe::setBiosProgress(0);
+}
+
+// A worker writes the shared status words while the caller's thread polls them
+// through the exports; run under a thread sanitizer this proves the accesses safe.
+TEST_F(LibraryFrame, StatusWordsCanBePolledWhileAWorkerWritesThem) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    for (std::int32_t step = 1; step <= 2000; ++step) {
+      cfgprobe::setCurrentStatus(kStatusWritingBios);
+      cfgprobe::setBiosProgress(step % 101);
+      cfgprobe::setLastError(step % 2 ? 1 : -202);
+    }
+    cfgprobe::setCurrentStatus(kStatusIdle);
+    done = true;
+  });
+  while (!done) {
+    KxLong status = -1;
+    const int progress = KX_GetBiosOperationProgress(&status);
+    EXPECT_TRUE(progress >= 0 && progress <= 100);
+    EXPECT_TRUE(status == kStatusIdle || status == kStatusWritingBios);
+    const int error = KX_GetLastError();
+    EXPECT_TRUE(error == 0 || error == 1 || error == -202);
+  }
+  worker.join();
+  EXPECT_EQ(KX_ExitLibrary(), 1);
   cfgprobe::setBiosProgress(0);
 }
 
