@@ -68,6 +68,9 @@ class Engine {
 
   // The range table the last operation filled (for tests and diagnostics).
   const RangeTable& rangeTable() const { return m_ranges; }
+  // Whether the last SearchFreeMemory created the INI file at m_iniPath and every
+  // write to it succeeded, so that a host can tell the user where it is.
+  bool iniFileWritten() const { return m_iniWritten; }
 
   std::uint32_t m_innerWindowStart = 0;
   std::uint32_t m_innerWindowEnd = 0;
@@ -78,6 +81,7 @@ class Engine {
   EngineHost& m_host;
   os::Files& m_files;
   RangeTable m_ranges;
+  bool m_iniWritten = false;
 };
 
 }  // namespace analysis

@@ -37,6 +37,7 @@ int Engine::ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std:
 
   IniFile ini(m_files);
   if (!m_iniPath.empty() && !ini.openForAppend(m_iniPath)) {
+    m_iniWritten = false;
     m_host.showAppMessage(resources::loadMessage(resources::msg::kFileOpenFailed, m_host.language()));
     return kResultFileOpenFailed;
   }
@@ -49,6 +50,7 @@ int Engine::ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std:
       const bool active = m_firstBlockPending != 0;
       if (!ini.writeLine(iniBlockStartLine(blockStart, active)) || !ini.writeLine(iniBlockEndLine(blockEnd, active))) {
         ini.close();
+        m_iniWritten = false;
         m_host.showAppMessage(resources::loadMessage(resources::msg::kFileWriteFailed, m_host.language()));
         return kResultFileWriteFailed;
       }

@@ -55,6 +55,7 @@ class FreeSpaceSink final : public ReportLineSink {
 int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t windowStart, std::uint32_t windowEnd,
                              std::uint32_t sizeMinusOne) {
   m_ranges.reset();
+  m_iniWritten = false;
   const Board board = m_host.checkedBoard();
   const BoardProfile& profile = boardProfile(board);
   const resources::Language language = m_host.language();
@@ -84,6 +85,7 @@ int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t win
             return kResultFileWriteFailed;
           }
         }
+        m_iniWritten = true;
       }
     }
     m_ranges.sortByStart();
