@@ -77,20 +77,20 @@ void printText(const AnalysisOutcome& out) {
   }
 }
 
-nlohmann::json windowJson(const std::optional<Window>& w) {
+nlohmann::ordered_json windowJson(const std::optional<Window>& w) {
   if (!w) return nullptr;
   return {{"start", hex8(w->start)}, {"end", hex8(w->end)}};
 }
 
 void printJson(const AnalysisOutcome& out, const std::string& board, bool withIo) {
-  nlohmann::json j;
+  nlohmann::ordered_json j;
   j["board"] = board;
   if (withIo) j["ioWindow"] = windowJson(out.ioWindow);
   j["memoryWindow"] = windowJson(out.memoryWindow);
-  j["blocks"] = nlohmann::json::array();
+  j["blocks"] = nlohmann::ordered_json::array();
   for (const Block& b : out.blocks) j["blocks"].push_back({{"start", hex8(b.start)}, {"end", hex8(b.end)}});
-  j["ini"] = out.ini ? nlohmann::json(os::hostPath(*out.ini)) : nlohmann::json(nullptr);
-  j["messages"] = nlohmann::json::array();
+  j["ini"] = out.ini ? nlohmann::ordered_json(os::hostPath(*out.ini)) : nlohmann::ordered_json(nullptr);
+  j["messages"] = nlohmann::ordered_json::array();
   for (const ShownMessage& m : out.messages) j["messages"].push_back({{"id", m.id}, {"text", os::toUtf8(m.text)}});
   std::cout << j.dump(2) << std::endl;
 }
