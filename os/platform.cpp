@@ -16,6 +16,8 @@ Platform withDefaults(const Platform& given) {
   if (!p.devices) p.devices = defaults.devices;
   if (!p.setup) p.setup = defaults.setup;
   if (!p.threads) p.threads = defaults.threads;
+  if (!p.versions) p.versions = defaults.versions;
+  if (!p.windows) p.windows = defaults.windows;
   return p;
 }
 

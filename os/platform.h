@@ -17,6 +17,8 @@
 #include "os/services.h"
 #include "os/system.h"
 #include "os/threads.h"
+#include "os/version_info.h"
+#include "os/windows.h"
 
 namespace os {
 
@@ -31,6 +33,8 @@ struct Platform {
   DeviceIo* devices = nullptr;
   DeviceSetup* setup = nullptr;
   Threads* threads = nullptr;
+  VersionInfo* versions = nullptr;
+  Windows* windows = nullptr;
 };
 
 // The facilities in use. Every member is non-null.

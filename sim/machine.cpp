@@ -1,10 +1,33 @@
 #include "sim/machine.h"
 
+#include <fstream>
+
 namespace sim {
 
 Machine::Machine(const std::filesystem::path& root) {
   std::filesystem::create_directories(root / "C");
   files.mapDrive('C', root / "C");
+  installSystemFiles();
+}
+
+bool Machine::createFile(std::u16string_view windowsPath) {
+  const auto host = files.toHost(windowsPath);
+  if (!host) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(host->parent_path(), ec);
+  if (std::filesystem::exists(*host)) return true;
+  std::ofstream out(*host);
+  return static_cast<bool>(out);
+}
+
+void Machine::installSystemFiles() {
+  if (!facts.windowsDirectory) return;
+  const std::u16string& windows = *facts.windowsDirectory;
+  createFile(windows + u"\\system32\\cmd.exe");
+  createFile(windows + u"\\system32\\msinfo32.exe");
+  const auto colon = windows.find(u':');
+  if (colon != std::u16string::npos)
+    createFile(windows.substr(0, colon + 1) + u"\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\msinfo32.exe");
 }
 
 os::Platform Machine::platform() {
@@ -12,6 +35,11 @@ os::Platform Machine::platform() {
   p.files = &files;
   p.system = &facts;
   p.modules = &modules;
+  p.clock = &clock;
+  p.processes = &processes;
+  p.versions = &versions;
+  p.windows = &windows;
+  p.objects = &objects;
   return p;
 }
 
