@@ -22,7 +22,10 @@ constexpr std::uint16_t kNoResourceSigns = 501, kRangeFailed = 502, kAnalysisCom
                         kProductsWorking = 509, kAnalyzeFailed = 510, kIoHeading = 511;
 constexpr std::uint16_t kResultFontFace = 600;
 constexpr std::uint16_t kInitFailed = 900, kUnexpected = 9999;
-constexpr std::uint16_t kFileOpenFailed = 703;
+constexpr std::uint16_t kResultMessageBase = 700;  // 700 to 705 for engine results 100 to 105
+constexpr std::uint16_t kFileOpenFailed = 703, kIoSpaceMissing = 705;
+// The file-error report shown when a write to the INI file fails or is short.
+constexpr std::uint16_t kFileWriteFailed = 706;
 }  // namespace msg
 
 }  // namespace resources

@@ -1,0 +1,102 @@
+// The free-space search: the memory ranges inside the window, the problem
+// devices of the checked board, the INI header and the walk over the holes.
+#include "analysis/board_table.h"
+#include "analysis/engine.h"
+#include "analysis/holes.h"
+#include "analysis/ini_file.h"
+#include "analysis/range_collector.h"
+#include "resources/messages.h"
+
+namespace analysis {
+namespace {
+
+// Collects the occupied ranges of the memory section and counts the lines of the
+// problem-device section that name one of the board's devices.
+class FreeSpaceSink final : public ReportLineSink {
+ public:
+  FreeSpaceSink(RangeTable& table, const BoardProfile& board, std::uint32_t windowStart, std::uint32_t windowEnd,
+                std::uint32_t innerStart, std::uint32_t innerEnd)
+      : m_table(table), m_board(board), m_windowStart(windowStart), m_windowEnd(windowEnd),
+        m_innerStart(innerStart), m_innerEnd(innerEnd) {}
+
+  bool onLine(Section section, std::u16string_view line) override {
+    if (section == Section::ProblemDevices) {
+      if (namesBoardDevice(line)) ++m_problemLines;
+      return true;
+    }
+    ResourceRange r;
+    if (!m_parser.parse(line, r) || !occupies(r)) return true;
+    m_table.add(r);
+    return !m_table.full();
+  }
+
+  std::uint32_t problemLines() const { return m_problemLines; }
+
+ private:
+  bool occupies(const ResourceRange& r) const {
+    return insideWindow(r, m_windowStart, m_windowEnd) && !(r.start == m_windowStart && r.end == m_windowEnd) &&
+           !(r.start == m_innerStart && r.end == m_innerEnd);
+  }
+  bool namesBoardDevice(std::u16string_view line) const {
+    for (std::u16string_view id : m_board.problemDeviceIds)
+      if (line.find(id) != std::u16string_view::npos) return true;
+    return false;
+  }
+
+  RangeTable& m_table;
+  const BoardProfile& m_board;
+  std::uint32_t m_windowStart, m_windowEnd, m_innerStart, m_innerEnd;
+  std::uint32_t m_problemLines = 0;
+  RangeLineParser m_parser;
+};
+
+}  // namespace
+
+int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t windowStart, std::uint32_t windowEnd,
+                             std::uint32_t sizeMinusOne) {
+  m_ranges.reset();
+  m_iniWritten = false;
+  const Board board = m_host.checkedBoard();
+  const BoardProfile& profile = boardProfile(board);
+  const resources::Language language = m_host.language();
+  // The problem-device title comes last, so that a line naming both sections
+  // opens the problem-device section.
+  const SectionTitle titles[] = {
+      {resources::loadMessage(resources::msg::kMemoryHeading, language), Section::Memory},
+      {resources::loadMessage(resources::msg::kProblemHeading, language), Section::ProblemDevices}};
+  FreeSpaceSink sink(m_ranges, profile, windowStart, windowEnd, m_innerWindowStart, m_innerWindowEnd);
+  int result = kResultSuccess;
+  if (!scanReport(m_files, reportPath, titles, sink)) {
+    result = kResultFileOpenFailed;
+  } else if (m_ranges.count() > 0) {
+    if (profile.iniFileName.empty()) {
+      m_iniPath.clear();
+    } else {
+      m_firstBlockPending = 1;
+      m_iniPath = m_host.currentDirectory() + u"\\" + std::u16string(profile.iniFileName);
+      IniFile ini(m_files);
+      if (!ini.create(m_iniPath)) {
+        result = kResultFileOpenFailed;  // the holes are still listed; each one reports the file
+      } else {
+        for (std::u16string_view line : profile.iniHeader) {
+          if (!ini.writeLine(line)) {
+            ini.close();
+            m_host.showAppMessage(resources::loadMessage(resources::msg::kFileWriteFailed, language));
+            return kResultFileWriteFailed;
+          }
+        }
+        m_iniWritten = true;
+      }
+    }
+    m_ranges.sortByStart();
+    bool writeFailed = false;
+    forEachHole(m_ranges, windowStart, windowEnd, [&](Hole hole) {
+      writeFailed = ListFreeBlocks(hole.first, hole.last, sizeMinusOne) == kResultFileWriteFailed;
+      return !writeFailed;
+    });
+    if (writeFailed) return kResultFileWriteFailed;
+  }
+  return sink.problemLines() > 0 ? kResultProblemDevice : result;
+}
+
+}  // namespace analysis

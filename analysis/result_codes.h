@@ -1,0 +1,24 @@
+#pragma once
+// The engine's result codes: plain integers, 0 for success, 100 to 105 for the
+// failures and findings that the Search turns into messages 700 to 705.
+namespace analysis {
+
+constexpr int kResultSuccess = 0;
+constexpr int kResultNoWindowsDirectory = 100;     // the Windows directory is unavailable
+constexpr int kResultCommandFailed = 101;          // the system-information command failed
+constexpr int kResultWindowsDirectoryMissing = 102;  // the Windows directory lacks "\WINDOWS"
+constexpr int kResultFileOpenFailed = 103;         // the report or the INI file cannot be opened
+constexpr int kResultProblemDevice = 104;          // a problem device names one of the board's devices
+constexpr int kResultNoIoSpace = 105;              // the I/O window has no free 0x3000-byte hole
+
+// A write to the INI file failed or wrote fewer bytes than asked. The engine has
+// already closed the file and shown the file-error report (message 706); the
+// Search ends there, without a closing message. Not one of the codes that
+// ShowResultError knows, so it would show message 9999 for it.
+constexpr int kResultFileWriteFailed = 110;
+
+// ListFreeBlocks' own results besides 103 and 110.
+constexpr int kBlocksListed = 1;
+constexpr int kNoBlockFits = -1;
+
+}  // namespace analysis

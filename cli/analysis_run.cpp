@@ -1,0 +1,73 @@
+#include "cli/analysis_run.h"
+
+#include "analysis/engine.h"
+#include "analysis/hex_number.h"
+#include "resources/messages.h"
+
+namespace cli {
+namespace {
+
+namespace msg = resources::msg;
+
+// A block line as the result box received it: "0x%08X-0x%08X\n".
+std::optional<Block> blockOf(std::u16string_view line) {
+  if (line.size() != 22 || line.substr(0, 2) != u"0x" || line.substr(10, 3) != u"-0x" || line[21] != u'\n')
+    return std::nullopt;
+  return Block{analysis::parseHexNumber(line.substr(0, 10)), analysis::parseHexNumber(line.substr(11, 10))};
+}
+
+bool failed(ConsoleHost& host, std::uint16_t id) {
+  host.show(id, false);
+  return false;
+}
+
+// Steps 8 to 14 of the Search; true when it ran to its end.
+bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHost& host, AnalysisOutcome& out) {
+  const std::u16string& report = request.reportPath;
+  if (request.ioAddress) {
+    std::uint32_t start = 0, end = 0;
+    if (engine.FindIoWindow(report, *request.ioAddress, start, end) != analysis::kResultSuccess)
+      return failed(host, msg::kRangeFailed);
+    out.ioWindow = Window{start, end};
+    if (start != 0 || end != 0) {
+      const int room = engine.CheckIoFreeSpace(report, start, end, analysis::kRequiredIoSpace);
+      if (room == analysis::kResultNoIoSpace) return failed(host, msg::kIoSpaceMissing);
+      if (room != analysis::kResultSuccess) return failed(host, msg::kRangeFailed);
+    }
+  }
+  std::uint32_t start = 0, end = 0;
+  if (engine.FindMemoryWindow(report, request.memoryAddress, start, end) != analysis::kResultSuccess)
+    return failed(host, msg::kRangeFailed);
+  out.memoryWindow = Window{start, end};
+  if (start == 0 && end == 0) return true;
+
+  const std::uint32_t sizeMinusOne = analysis::parseHexNumber(request.sizeText) - 1;
+  switch (engine.SearchFreeMemory(report, start, end, sizeMinusOne)) {
+    case analysis::kResultProblemDevice:
+      host.show(msg::kAnalysisCompleted, true);
+      return true;
+    case analysis::kResultSuccess:
+      host.show(msg::kAnalysisCompleted, true);
+      host.show(msg::kProductsWorking, true);
+      return true;
+    case analysis::kResultFileWriteFailed:
+      return false;  // the engine has shown the file-error report; the Search ends there
+    default:
+      return failed(host, msg::kAnalyzeFailed);
+  }
+}
+
+}  // namespace
+
+AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, os::Files& files) {
+  AnalysisOutcome out;
+  analysis::Engine engine(host, files);
+  out.completed = search(request, engine, host, out);
+  for (const std::u16string& line : host.box.lines)
+    if (const auto block = blockOf(line)) out.blocks.push_back(*block);
+  if (engine.iniFileWritten()) out.ini = engine.m_iniPath;
+  out.messages = host.messages;
+  return out;
+}
+
+}  // namespace cli

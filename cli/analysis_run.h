@@ -1,0 +1,42 @@
+#pragma once
+// The engine steps of the Search on a saved report: the I/O window and its room
+// (when the board I/O address is known), the memory window, and the free-space
+// search with the INI file, ending with the Search's messages.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/console_host.h"
+#include "os/files.h"
+
+namespace cli {
+
+struct AnalysisRequest {
+  std::u16string reportPath;
+  analysis::Board board = analysis::Board::KB20;
+  std::uint32_t memoryAddress = 0;
+  std::optional<std::uint32_t> ioAddress;
+  std::u16string sizeText = u"600000";  // the Space Size box's text
+};
+
+struct Window {
+  std::uint32_t start = 0, end = 0;
+};
+
+struct Block {
+  std::uint32_t start = 0, end = 0;
+};
+
+struct AnalysisOutcome {
+  bool completed = false;             // the Search ran to its end (exit status 0)
+  std::optional<Window> ioWindow;     // known once FindIoWindow succeeded
+  std::optional<Window> memoryWindow; // known once FindMemoryWindow succeeded
+  std::vector<Block> blocks;          // in listing order
+  std::optional<std::u16string> ini;  // the INI file's path, when it was written whole
+  std::vector<ShownMessage> messages; // in the order shown
+};
+
+AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, os::Files& files);
+
+}  // namespace cli

@@ -1,0 +1,24 @@
+#pragma once
+// The tool's subcommands. Each adds itself to the application and, once the
+// command line has been parsed, leaves the work to run in the dispatch; main
+// runs it and returns its exit status.
+#include <functional>
+
+namespace CLI {
+class App;
+}
+
+namespace cli {
+
+// Exit statuses shared by the commands.
+constexpr int kExitDone = 0;     // the operation ran to its end
+constexpr int kExitFailed = 1;   // a failure message ended it
+constexpr int kExitUsage = 2;    // bad usage or an unreadable argument; nothing was done
+
+struct Dispatch {
+  std::function<int()> run;
+};
+
+void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch);
+
+}  // namespace cli

@@ -1,0 +1,61 @@
+#pragma once
+// The engine's host on a terminal: the result box is a headless edit control
+// (driven by the same four messages as in the dialog) that also keeps every line
+// it was given, and message boxes are recorded, with their numbers, for the
+// command to print once the analysis has ended.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/engine_host.h"
+#include "ui/headless/edit_control.h"
+
+namespace cli {
+
+struct ShownMessage {
+  std::uint16_t id = 0;  // 0 when the text is none of the table's
+  std::u16string text;
+  bool dialog = false;   // dialog message box (completion), else application message box (failure)
+};
+
+class RecordingResultBox final : public analysis::ResultBox {
+ public:
+  std::uint32_t getLimitText() override { return control.getLimitText(); }
+  void setSel(std::uint32_t start, std::uint32_t end) override { control.setSel(start, end); }
+  void scrollCaret() override { control.scrollCaret(); }
+  void replaceSel(std::u16string_view text, bool canUndo) override {
+    lines.emplace_back(text);
+    control.replaceSel(text, canUndo);
+  }
+
+  ui::EditControl control;
+  std::vector<std::u16string> lines;  // every text appended, in order
+};
+
+class ConsoleHost final : public analysis::EngineHost {
+ public:
+  ConsoleHost(analysis::Board board, resources::Language language, std::u16string directory)
+      : m_board(board), m_language(language), m_directory(std::move(directory)) {}
+
+  analysis::ResultBox& resultBox() override { return box; }
+  void showAppMessage(std::u16string_view text) override { record(text, false); }
+  void showDialogMessage(std::u16string_view text) override { record(text, true); }
+  analysis::Board checkedBoard() override { return m_board; }
+  std::u16string currentDirectory() override { return m_directory; }
+  resources::Language language() override { return m_language; }
+
+  // Shows a message of the table by number, as the Search does.
+  void show(std::uint16_t id, bool dialog);
+
+  RecordingResultBox box;
+  std::vector<ShownMessage> messages;
+
+ private:
+  void record(std::u16string_view text, bool dialog);
+
+  analysis::Board m_board;
+  resources::Language m_language;
+  std::u16string m_directory;
+};
+
+}  // namespace cli
