@@ -6,14 +6,14 @@
 
 namespace app {
 
-constexpr std::u16string_view kVersionTableKey = u"040903a4";
+inline constexpr std::u16string_view kVersionTableKey = u"040903a4";
 
 struct VersionString {
   std::u16string_view name;
   std::u16string_view value;
 };
 
-constexpr std::array kVersionStrings = {
+inline constexpr std::array kVersionStrings = {
     VersionString{u"CompanyName", u"Nordvale"},
     VersionString{u"FileDescription", u"resource range automatic search tool"},
     VersionString{u"FileVersion", u"2.00"},

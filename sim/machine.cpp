@@ -8,6 +8,9 @@ Machine::Machine(const std::filesystem::path& root) {
   std::filesystem::create_directories(root / "C");
   files.mapDrive('C', root / "C");
   installSystemFiles();
+  processes.addProgram(u"msinfo32.exe", [this](const std::u16string& path, const std::vector<std::u16string>& args) {
+    return systemInfoTool.run(path, args);
+  });
 }
 
 bool Machine::createFile(std::u16string_view windowsPath) {

@@ -12,6 +12,7 @@
 #include "sim/named_objects.h"
 #include "sim/processes.h"
 #include "sim/system_facts.h"
+#include "sim/system_info_tool.h"
 #include "sim/version_info.h"
 #include "sim/windows.h"
 
@@ -31,6 +32,7 @@ class Machine {
   Windows windows;          // the logon's desktop, shared by every process
   ObjectNamespace objectSpace;  // named objects, shared by every process
   ProcessObjects objects{objectSpace};  // the handles of the machine's first process
+  SystemInfoTool systemInfoTool{facts, files};  // runs as msinfo32.exe
 
   // Puts the command interpreter and the system-information tool where Windows
   // keeps them, for the Windows folder that facts names now: cmd.exe and
