@@ -54,8 +54,12 @@ bool Windows::destroyWindow(os::Handle window) {
   windows_.remove_if([window](const Window& x) { return x.handle == window; });
   if (active_ == window) {
     active_ = nullptr;
-    // The system activates the owner of an active window that goes away.
-    if (Window* o = find(owner)) activate(*o);
+    // The system activates the owner of an active window that goes away, or else
+    // the next visible window in the Z order.
+    Window* next = find(owner);
+    for (auto it = windows_.begin(); !next && it != windows_.end(); ++it)
+      if (it->visible) next = &*it;
+    if (next) activate(*next);
   }
   return true;
 }
