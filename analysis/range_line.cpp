@@ -1,5 +1,7 @@
 #include "analysis/range_line.h"
 
+#include <array>
+
 #include "analysis/hex_number.h"
 
 namespace analysis {
@@ -27,10 +29,43 @@ void removeHexPrefixes(std::u16string_view text, std::u16string& out) {
   }
 }
 
+// Digit values of the ASCII characters, -1 for characters that are no hexadecimal digit.
+constexpr auto kHexDigits = [] {
+  std::array<signed char, 128> table{};
+  for (auto& v : table) v = -1;
+  for (int c = '0'; c <= '9'; ++c) table[c] = static_cast<signed char>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) table[c] = static_cast<signed char>(c - 'a' + 10);
+  for (int c = 'A'; c <= 'F'; ++c) table[c] = static_cast<signed char>(c - 'A' + 10);
+  return table;
+}();
+
+bool eightHexDigits(const char16_t* text, std::uint32_t& value) {
+  std::uint32_t result = 0;
+  int invalid = 0;
+  for (int i = 0; i < 8; ++i) {
+    const char16_t c = text[i];
+    const int digit = c < 128 ? kHexDigits[c] : -1;
+    invalid |= digit;  // any -1 sets the sign bit
+    result = result << 4 | static_cast<std::uint32_t>(digit & 0xF);
+  }
+  value = result;
+  return invalid >= 0;
+}
+
+// The form the system-information tool writes, "0xHHHHHHHH-0xHHHHHHHH" and a TAB,
+// read directly; it gives what the general rules give for it.
+bool parseToolForm(std::u16string_view line, ResourceRange& range) {
+  if (line.size() < 22 || line[10] != u'-' || line[11] != u'0' || line[12] != u'x' || line[21] != u'\t') return false;
+  if (!eightHexDigits(line.data() + 2, range.start) || !eightHexDigits(line.data() + 13, range.end)) return false;
+  range.size = range.end - range.start;
+  return true;
+}
+
 }  // namespace
 
 bool RangeLineParser::parse(std::u16string_view line, ResourceRange& range) {
   if (line.size() < 2 || line[0] != u'0' || line[1] != u'x') return false;
+  if (parseToolForm(line, range)) return true;
   const std::size_t tab = line.find(u'\t');
   if (tab == std::u16string_view::npos) return false;
   removeHexPrefixes(trimmed(line.substr(0, tab)), m_scratch);

@@ -6,60 +6,88 @@
 namespace analysis {
 namespace {
 
-constexpr char16_t kCr = u'\r', kLf = u'\n', kBracket = u'[', kNul = u'\0';
-
-bool isSpecial(char16_t c) { return c == kCr || c == kBracket || c == kNul; }
-
-// Flags (not necessarily exactly) the 16-bit lanes of v that are zero; the lowest
-// flagged lane is always a true zero, and no zero goes unflagged.
-std::uint64_t zeroLanes(std::uint64_t v) {
-  return (v - 0x0001000100010001ull) & ~v & 0x8000800080008000ull;
+// The first code unit at or after p that equals unit (an ASCII character),
+// or end. The byte search of the C library is far faster than a loop over code
+// units; a byte hit counts only as the low byte of a little-endian unit.
+const char16_t* findAsciiUnit(const char16_t* p, const char16_t* end, unsigned char unit) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(p);
+  const auto* last = reinterpret_cast<const unsigned char*>(end);
+  while (bytes < last) {
+    const auto* hit = static_cast<const unsigned char*>(std::memchr(bytes, unit, static_cast<std::size_t>(last - bytes)));
+    if (!hit) break;
+    const auto offset = hit - reinterpret_cast<const unsigned char*>(p);
+    if (offset % 2 == 0 && hit + 1 < last && hit[1] == 0) return p + offset / 2;
+    bytes = hit + 1;
+  }
+  return end;
 }
 
-// The first CR, "[" or NUL at or after p, or end. Reports are megabytes of short
-// lines, so four code units are tested at a time.
-const char16_t* findSpecial(const char16_t* p, const char16_t* end) {
+std::uint64_t zeroLanes(std::uint64_t v) { return (v - 0x0001000100010001ull) & ~v & 0x8000800080008000ull; }
+
+// The first CR or NUL code unit at or after p, or end; four units are tested at a
+// time (a flagged group is then looked at unit by unit).
+const char16_t* findCrOrNul(const char16_t* p, const char16_t* end) {
   while (end - p >= 4) {
     std::uint64_t v;
     std::memcpy(&v, p, sizeof v);
-    const std::uint64_t hits =
-        zeroLanes(v) | zeroLanes(v ^ 0x000D000D000D000Dull) | zeroLanes(v ^ 0x005B005B005B005Bull);
-    if (hits) break;
+    if (zeroLanes(v) | zeroLanes(v ^ 0x000D000D000D000Dull)) break;
     p += 4;
   }
-  while (p < end && !isSpecial(*p)) ++p;
+  while (p < end && *p != u'\r' && *p != 0) ++p;
   return p;
 }
 
 }  // namespace
 
+const char16_t* ReportLines::nextBracket(const char16_t* from) {
+  if (!m_bracket || (m_bracket < from && m_bracket != m_end)) m_bracket = findAsciiUnit(from, m_end, '[');
+  return m_bracket;
+}
+
 bool ReportLines::next(ReportLine& line) {
   const char16_t* start = m_pos;
   const char16_t* cursor = start;
   const char16_t* nul = nullptr;
-  bool bracket = false;
   for (;;) {
-    const char16_t* hit = findSpecial(cursor, m_end);
+    const char16_t* hit = nul ? findAsciiUnit(cursor, m_end, '\r') : findCrOrNul(cursor, m_end);
     if (hit == m_end) {  // no CR LF left: the rest is not a line
       m_pos = m_end;
       return false;
     }
     cursor = hit + 1;
-    if (*hit == kBracket) {
-      if (!nul) bracket = true;
-    } else if (*hit == kNul) {
-      if (!nul) nul = hit;
-    } else if (cursor < m_end && *cursor == kLf) {
-      if (hit == start) {  // a CR LF right at the start of a line: skip it
-        start = cursor = hit + 2;
-        bracket = false;
-        continue;
-      }
-      m_pos = hit + 2;
-      line.text = std::u16string_view(start, static_cast<std::size_t>((nul ? nul : hit) - start));
-      line.hasBracket = bracket;
-      return true;
+    if (*hit == 0) {
+      nul = hit;
+      continue;
     }
+    if (cursor == m_end || *cursor != u'\n') continue;  // a lone CR is part of the line
+    if (hit == start) {  // a CR LF right at the start of a line gives no line
+      start = cursor = hit + 2;
+      continue;
+    }
+    const char16_t* textEnd = nul ? nul : hit;
+    m_pos = hit + 2;
+    line.text = std::u16string_view(start, static_cast<std::size_t>(textEnd - start));
+    line.hasBracket = nextBracket(start) < textEnd;
+    return true;
+  }
+}
+
+// Outside the sections an operation reads only header lines matter, so the scan
+// jumps from bracket to bracket instead of splitting every line: the line that
+// holds a bracket starts after the last CR LF before it.
+bool ReportLines::nextHeader(ReportLine& line) {
+  for (;;) {
+    const char16_t* bracket = nextBracket(m_pos);
+    if (bracket == m_end) {
+      m_pos = m_end;
+      return false;
+    }
+    const char16_t* start = bracket;
+    while (start - m_pos >= 2 && !(start[-2] == u'\r' && start[-1] == u'\n')) --start;
+    if (start - m_pos < 2) start = m_pos;
+    m_pos = start;
+    if (!next(line)) return false;
+    if (line.hasBracket) return true;  // else the bracket came after a NUL: no header
   }
 }
 

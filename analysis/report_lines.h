@@ -9,18 +9,26 @@ namespace analysis {
 
 struct ReportLine {
   std::u16string_view text;
-  bool hasBracket = false;  // contains "[" (before any NUL): a section header line
+  bool hasBracket = false;  // contains "[": a section header line
 };
 
 class ReportLines {
  public:
-  explicit ReportLines(std::u16string_view text) : m_pos(text.data()), m_end(text.data() + text.size()) {}
+  explicit ReportLines(std::u16string_view text)
+      : m_pos(text.data()), m_end(text.data() + text.size()) {}
   // The next line; false when there is none.
   bool next(ReportLine& line);
+  // The next header line, passing over the lines before it; false when there is none.
+  bool nextHeader(ReportLine& line);
 
  private:
+  // Reports are megabytes of short lines with very few brackets, so the next one
+  // is found once ahead and kept until the lines have passed it.
+  const char16_t* nextBracket(const char16_t* from);
+
   const char16_t* m_pos;
   const char16_t* m_end;
+  const char16_t* m_bracket = nullptr;  // null until first looked for
 };
 
 }  // namespace analysis

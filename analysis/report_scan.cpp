@@ -64,7 +64,7 @@ bool scanReport(os::Files& files, const std::u16string& path, std::span<const Se
   ReportLines lines(text.view());
   ReportLine line;
   Section current = Section::None;
-  while (lines.next(line)) {
+  while (current == Section::None ? lines.nextHeader(line) : lines.next(line)) {
     if (line.hasBracket) current = sectionOf(line.text, titles);
     if (current != Section::None && !sink.onLine(current, line.text)) break;
   }

@@ -23,6 +23,7 @@ struct AnalyzeOptions {
   std::string board;
   std::string memoryAddress;
   std::string ioAddress;
+  bool ioGiven = false;
   std::string size = "600000";
   std::string language;
   std::string iniDir;
@@ -114,7 +115,7 @@ int runAnalyze(const AnalyzeOptions& o) {
   const auto memory = parseAddress(o.memoryAddress);
   if (!memory) return usage("--memory-address is not a 32-bit hexadecimal number: '" + o.memoryAddress + "'");
   request.memoryAddress = *memory;
-  if (!o.ioAddress.empty()) {
+  if (o.ioGiven) {
     request.ioAddress = parseAddress(o.ioAddress);
     if (!request.ioAddress) return usage("--io-address is not a 32-bit hexadecimal number: '" + o.ioAddress + "'");
   }
@@ -144,12 +145,16 @@ void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch) {
       ->required();
   sub->add_option("--board", options->board, "KA10, KB20 or KB40")->required();
   sub->add_option("--memory-address", options->memoryAddress, "The board memory address (hexadecimal)")->required();
-  sub->add_option("--io-address", options->ioAddress, "The board I/O address (hexadecimal); checks the I/O window");
+  CLI::Option* io =
+      sub->add_option("--io-address", options->ioAddress, "The board I/O address (hexadecimal); checks the I/O window");
   sub->add_option("--size", options->size, "Requested size, read as the Space Size box reads it (default 600000)");
   sub->add_option("--language", options->language, "en or ja (default: the environment's language)");
   sub->add_option("--ini-dir", options->iniDir, "Where KB20.ini or KB40.ini is written (default: the current directory)");
   sub->add_flag("--json", options->json, "Print one JSON object instead of text");
-  sub->callback([&dispatch, options] { dispatch.run = [options] { return runAnalyze(*options); }; });
+  sub->callback([&dispatch, options, io] {
+    options->ioGiven = io->count() > 0;
+    dispatch.run = [options] { return runAnalyze(*options); };
+  });
 }
 
 }  // namespace cli

@@ -121,6 +121,41 @@ TEST_F(ReportScan, HandsOnOnlyTheWantedSectionsWithTheirHeaders) {
   EXPECT_EQ(recorder.seen, expected);
 }
 
+// Where a header line begins and whether it is one, outside the wanted sections
+// (where the scan passes from bracket to bracket) and inside them alike.
+struct HeaderCase {
+  const char* name;
+  std::u16string text;
+  std::vector<std::u16string> memoryLines;
+};
+
+class HeaderLines : public EngineTest, public ::testing::WithParamInterface<HeaderCase> {};
+
+TEST_P(HeaderLines, OpenSectionsOnlyWhenTheyAreHeaders) {
+  std::string bytes;
+  for (char16_t c : GetParam().text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  const analysis::SectionTitle titles[] = {{u"[Memory]", analysis::Section::Memory}};
+  Recorder recorder;
+  ASSERT_TRUE(analysis::scanReport(os::hostFiles(), writeRaw(bytes), titles, recorder));
+  std::vector<std::u16string> lines;
+  for (const auto& [section, line] : recorder.seen) lines.push_back(line);
+  EXPECT_EQ(lines, GetParam().memoryLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, HeaderLines,
+    ::testing::Values(
+        HeaderCase{"loneCrBeforeTitle", u"x\r\nab\r[Memory]\r\n0x1-0x2\t\r\n", {u"ab\r[Memory]", u"0x1-0x2\t"}},
+        HeaderCase{"bracketAfterNulIsNoHeader", std::u16string(u"ab\0[Memory]\r\n0x1-0x2\t\r\n", 23), {}},
+        HeaderCase{"nulAfterTitleKeepsHeader", std::u16string(u"[Memory]\0x\r\n0x1-0x2\t\r\n", 23),
+                   {u"[Memory]", u"0x1-0x2\t"}},
+        HeaderCase{"headerAfterEmptyLines", u"\r\n\r\n[Memory]\r\n\r\n0x1-0x2\t\r\n", {u"[Memory]", u"0x1-0x2\t"}},
+        HeaderCase{"titleOnUnterminatedLastLine", u"a\r\n[Memory]", {}},
+        HeaderCase{"bracketInRowEndsSection", u"[Memory]\r\n0x1-0x2\t[x]\r\n0x3-0x4\t\r\n", {u"[Memory]"}},
+        HeaderCase{"secondBracketInNonHeaderLine", u"zz\r\nq[r\r\n[Memory] [\r\n0x1-0x2\t\r\n",
+                   {u"[Memory] [", u"0x1-0x2\t"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ReportScan, EmptyLineBeforeTheFirstRangeAndJapaneseHeadings) {
   sim::SystemReportDescription report;
   report.language = sim::ReportLanguage::Japanese;
