@@ -44,6 +44,9 @@ const Platform& platform();
 // (or at the start of a test), before any code uses the facilities.
 void installPlatform(const Platform& facilities);
 
+// given, with each null member taken from fallback.
+Platform completed(const Platform& given, const Platform& fallback);
+
 // The back end's own defaults (Win32 adapters, or the native host ones).
 Platform defaultPlatform();
 

@@ -13,7 +13,7 @@ std::u16string applicationNameFromPath(std::u16string_view path) {
 }
 
 Application::Application(WindowSystem& windows, const os::Platform& facilities, std::u16string_view name)
-    : windows_(windows), facilities_(facilities), name_(name) {
+    : windows_(windows), facilities_(os::completed(facilities, os::platform())), name_(name) {
   if (name_.empty()) {
     char16_t path[os::kMaxPath] = {};
     facilities_.versions->getModuleFileName(path, os::kMaxPath);

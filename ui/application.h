@@ -17,6 +17,7 @@ class Window;
 
 class Application : public CommandTarget {
  public:
+  // facilities: null members take the process's installed ones (os::platform()).
   // name: the application's name; empty takes the program file's name without
   // folder and extension, as the framework does for an application that names
   // none of its own.
