@@ -1,17 +1,11 @@
 #include "sim/processes.h"
 
 #include "sim/file_system.h"
+#include "sim/fold_case.h"
 #include "sim/system_facts.h"
 
 namespace sim {
 namespace {
-
-std::u16string fold(std::u16string_view text) {
-  std::u16string k(text);
-  for (auto& c : k)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-  return k;
-}
 
 std::u16string fileNameOf(const std::u16string& path) {
   const auto slash = path.find_last_of(u"\\/:");
@@ -42,7 +36,7 @@ std::vector<std::u16string> splitCommandLine(std::u16string_view line) {
 }
 
 void Processes::addProgram(std::u16string_view fileName, Program program) {
-  programs_[fold(fileName)] = std::move(program);
+  programs_[foldCase(fileName)] = std::move(program);
 }
 
 void Processes::failRuns(int count, int status) {
@@ -90,7 +84,7 @@ int Processes::execute(std::u16string_view commandLine) {
   const std::u16string path = findProgram(words.front());
   if (path.empty()) return kCommandNotFound;
   words.erase(words.begin());
-  const auto model = programs_.find(fold(fileNameOf(path)));
+  const auto model = programs_.find(foldCase(fileNameOf(path)));
   return model == programs_.end() ? 0 : model->second(path, words);
 }
 

@@ -2,26 +2,21 @@
 
 #include <cstring>
 
+#include "sim/fold_case.h"
+
 namespace sim {
 
 // Block layout: a count of UTF-16 units, then "name\0value\0" pairs, then "\0".
 // The count lets queryValue stay inside the block whatever the caller passes.
 
-std::u16string VersionInfo::fold(std::u16string_view text) {
-  std::u16string k(text);
-  for (auto& c : k)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-  return k;
-}
-
 void VersionInfo::setVersionResource(std::u16string_view path, Strings values) {
   if (values.empty()) {
-    blocks_.erase(fold(path));
+    blocks_.erase(foldCase(path));
     return;
   }
   std::u16string body;
   for (const auto& [name, value] : values) {
-    body += fold(name);
+    body += foldCase(name);
     body += u'\0';
     body += value;
     body += u'\0';
@@ -31,11 +26,11 @@ void VersionInfo::setVersionResource(std::u16string_view path, Strings values) {
   const auto units = static_cast<std::uint32_t>(body.size());
   block[0] = static_cast<char16_t>(units & 0xFFFF);
   block[1] = static_cast<char16_t>(units >> 16);
-  blocks_[fold(path)] = block + body;
+  blocks_[foldCase(path)] = block + body;
 }
 
 const std::u16string* VersionInfo::blockOf(std::u16string_view path) {
-  const auto it = blocks_.find(fold(path));
+  const auto it = blocks_.find(foldCase(path));
   return it == blocks_.end() ? nullptr : &it->second;
 }
 
@@ -87,7 +82,7 @@ bool VersionInfo::queryValue(const void* block, std::u16string_view subBlock, co
   const auto* units = static_cast<const char16_t*>(block);
   const std::uint32_t count = units[0] | (static_cast<std::uint32_t>(units[1]) << 16);
   const std::u16string_view body(units + 2, count);
-  const std::u16string wanted = fold(subBlock);
+  const std::u16string wanted = foldCase(subBlock);
   std::size_t pos = 0;
   while (pos < body.size() && body[pos] != u'\0') {
     const std::size_t nameEnd = body.find(u'\0', pos);

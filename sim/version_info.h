@@ -27,7 +27,6 @@ class VersionInfo final : public os::VersionInfo {
                   std::uint32_t* length) override;
 
  private:
-  static std::u16string fold(std::u16string_view text);
   const std::u16string* blockOf(std::u16string_view path);
 
   std::map<std::u16string, std::u16string> blocks_;  // folded path -> serialised block

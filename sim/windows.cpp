@@ -1,16 +1,11 @@
 #include "sim/windows.h"
 
+#include "sim/fold_case.h"
+
 #include <algorithm>
 #include <vector>
 
 namespace sim {
-
-std::u16string Windows::propKey(std::u16string_view name) {
-  std::u16string k(name);
-  for (auto& c : k)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-  return k;
-}
 
 Windows::Window* Windows::find(os::Handle window) {
   if (!window) return nullptr;
@@ -85,21 +80,21 @@ bool Windows::setProp(os::Handle window, std::u16string_view name, os::Handle va
     os::setLastError(os::kErrorInvalidWindowHandle);
     return false;
   }
-  w->props[propKey(name)] = value;
+  w->props[foldCase(name)] = value;
   return true;
 }
 
 os::Handle Windows::getProp(os::Handle window, std::u16string_view name) {
   Window* w = find(window);
   if (!w) return nullptr;
-  const auto it = w->props.find(propKey(name));
+  const auto it = w->props.find(foldCase(name));
   return it == w->props.end() ? nullptr : it->second;
 }
 
 os::Handle Windows::removeProp(os::Handle window, std::u16string_view name) {
   Window* w = find(window);
   if (!w) return nullptr;
-  const auto it = w->props.find(propKey(name));
+  const auto it = w->props.find(foldCase(name));
   if (it == w->props.end()) return nullptr;
   const os::Handle value = it->second;
   w->props.erase(it);

@@ -48,7 +48,6 @@ class Windows final : public os::Windows {
   Window* find(os::Handle window);
   os::Handle rootOwner(os::Handle window);
   void activate(Window& w);
-  static std::u16string propKey(std::u16string_view name);
 
   std::list<Window> windows_;  // front: top of the Z order
   os::Handle active_ = nullptr;
