@@ -24,7 +24,12 @@ Application::Application(WindowSystem& windows, const os::Platform& facilities, 
 bool Application::initApplication() { return true; }
 
 int Application::run() {
-  InitInstance();
+  try {
+    InitInstance();
+  } catch (...) {
+    // Nothing of the program's may leave through the framework's entry.
+    return 1;
+  }
   return 0;
 }
 

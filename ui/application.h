@@ -27,7 +27,8 @@ class Application : public CommandTarget {
   Application& operator=(const Application&) = delete;
 
   // Starts the program: InitInstance, whose false ends it. The framework runs no
-  // modeless main window, so run() ends in every case; it returns the exit code 0.
+  // modeless main window, so run() ends in every case; it returns the exit code:
+  // 0, or 1 when InitInstance failed with an exception (which stops there).
   int run();
   virtual bool InitInstance() { return true; }
 
