@@ -32,6 +32,7 @@ struct BringUpCase {
   std::vector<std::uint32_t> sleeps;
   bool usable;
 };
+void PrintTo(const BringUpCase& c, std::ostream* os) { *os << c.name; }
 
 class LibraryBringUp : public ProgramTest, public ::testing::WithParamInterface<BringUpCase> {};
 
@@ -112,6 +113,7 @@ struct KeyCase {
   std::intptr_t result;
   bool searched;
 };
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
 
 class DialogKeys : public ProgramTest, public ::testing::WithParamInterface<KeyCase> {};
 
@@ -135,6 +137,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, DialogKeys,
                                            KeyCase{"EnterOnSearch", app::kSearchButton, Key::Enter, ui::kIdCancel, true},
                                            KeyCase{"EscapeInSpaceSize", app::kSpaceSizeBox, Key::Escape, ui::kIdCancel, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainDialog, MissingTextIsReportedWith9999AndLeavesTheTargetAlone) {
+  runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) {
+    std::u16string target = u"kept";
+    EXPECT_EQ(d.LoadMessageChecked(12345, target), 0);
+    EXPECT_EQ(target, u"kept");
+    EXPECT_EQ(d.LoadMessageChecked(102, target), 1);
+    EXPECT_EQ(target, text(102));
+  }});
+  EXPECT_EQ(shownBoxes(), std::vector<ShownBox>{appBox(9999)});
+}
 
 TEST_F(MainDialog, CloseBoxCancelsAndShutsTheLibraryDownOnce) {
   EXPECT_EQ(runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) { ASSERT_TRUE(ui().clickCloseBox(d.handle())); }}),
@@ -202,6 +215,7 @@ TEST_F(MainDialog, SystemCommandsBesideAboutTakeTheDefaultHandling) {
 struct IconCase {
   int clientWidth, clientHeight, iconSize, x, y;
 };
+void PrintTo(const IconCase& c, std::ostream* os) { *os << c.clientWidth << "x" << c.clientHeight; }
 
 class MinimisedIcon : public ProgramTest, public ::testing::WithParamInterface<IconCase> {};
 

@@ -12,6 +12,7 @@ ScriptedLibrary library;
 
 int OS_WINAPI scriptedInitLibrary() {
   const int call = library.initCalls++;
+  if (call == 0 && library.duringInit) library.duringInit();
   return call < static_cast<int>(library.initResults.size()) ? library.initResults[call] : 1;
 }
 

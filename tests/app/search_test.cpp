@@ -61,6 +61,7 @@ struct Outcome {
   std::vector<ShownBox> boxes;
   bool boxesFilled;
 };
+void PrintTo(const Outcome& c, std::ostream* os) { *os << c.name; }
 
 class SearchOutcome : public Search, public ::testing::WithParamInterface<Outcome> {};
 
@@ -128,6 +129,7 @@ struct BoardCase {
   std::vector<ShownBox> boxes;
   std::u16string start;  // of the memory window found for the address
 };
+void PrintTo(const BoardCase& c, std::ostream* os) { *os << c.name; }
 
 class BoardTable : public Search, public ::testing::WithParamInterface<BoardCase> {};
 
@@ -136,8 +138,10 @@ TEST_P(BoardTable, ReadsTheBaseRegisterAndDerivesTheAddress) {
   library.identity = c.identity;
   library.match = c.match;
   library.registers = {{c.baseRegister, c.registerValue}, {0x1C, 0xC001}};
+  // Two neighbouring ranges tell whether the low flag bits reached the analysis.
   m().systemInfoTool.resources.memory = {range(0x56700000, 0x567FFFFF, "KA10 window"),
-                                         range(0xF7E00000, 0xF7E0FFFF, "KB window")};
+                                         range(0xF7E00000, 0xF7E00007, "below the flag bits"),
+                                         range(0xF7E00008, 0xF7E0FFFF, "at and above them")};
   runSearch(c.radio);
   ASSERT_FALSE(library.reads.empty());
   EXPECT_EQ(library.reads[0].identity, c.identity);
@@ -155,8 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BoardCase{"Ka10AddressZero", app::kRadioKA10, 0x02E01217, 0x51011195, 0x20, 0xFFFF000F,
                                 {appBox(501)}, u""},
                       BoardCase{"Kb20AsRead", app::kRadioKB20, 0x01021195, 0x01021195, 0x10, 0xF7E00000, {}, u"F7E00000"},
-                      BoardCase{"Kb20FlagBitsKept", app::kRadioKB20, 0x01021195, 0x01021195, 0x10, 0xF7E0000C, {}, u"F7E00000"},
-                      BoardCase{"Kb40AsRead", app::kRadioKB40, 0x01041195, 0x01041195, 0x10, 0xF7E00008, {}, u"F7E00000"}),
+                      BoardCase{"Kb20FlagBitsKept", app::kRadioKB20, 0x01021195, 0x01021195, 0x10, 0xF7E0000C, {}, u"F7E00008"},
+                      BoardCase{"Kb40AsRead", app::kRadioKB40, 0x01041195, 0x01041195, 0x10, 0xF7E00008, {}, u"F7E00008"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The Space Size text, as the size of the blocks listed (none fits a size of 0).
@@ -165,6 +169,7 @@ struct SizeCase {
   std::u16string text;
   std::string firstBlock;
 };
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
 
 class SpaceSize : public Search, public ::testing::WithParamInterface<SizeCase> {};
 

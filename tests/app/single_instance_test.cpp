@@ -89,6 +89,24 @@ TEST_F(SingleInstance, AnyWindowWithThePropertyCountsAsTheRunningCopy) {
   }});
 }
 
+TEST_F(SingleInstance, CopyStartedWhileTheFirstLoadsTheLibraryFindsItsHiddenDialog) {
+  library.initResults = {0, 1};
+  os::Handle foreground = nullptr, main = nullptr;
+  bool wasVisible = true;
+  library.duringInit = [&] {
+    main = ui().findDialog(app::kMainTemplate);
+    wasVisible = m().windows.isWindowVisible(main);
+    otherProgramWindow();
+    startSecondCopy();
+    foreground = m().windows.getForegroundWindow();
+  };
+  runFirstCopy({});
+  EXPECT_FALSE(wasVisible);
+  EXPECT_NE(main, nullptr);
+  EXPECT_EQ(foreground, main);
+  EXPECT_EQ(m().clock.sleeps(), std::vector<std::uint32_t>{3000});
+}
+
 TEST_F(SingleInstance, CopyStartedWhileTheFirstHasNoWindowEndsSilently) {
   CTmx4CheckLinkSpeedApp first(ui(), m().platform());
   EXPECT_FALSE(first.InitInstance());

@@ -20,6 +20,7 @@ struct ToolCase {
   std::u16string commandLine;  // empty: nothing is run
   std::u16string interpreter;
 };
+void PrintTo(const ToolCase& c, std::ostream* os) { *os << c.name; }
 
 class SystemInfoTool : public ProgramTest, public ::testing::WithParamInterface<ToolCase> {};
 
