@@ -21,6 +21,8 @@
 
 namespace analysis {
 
+struct BoardProfile;
+
 // The I/O room the Search asks CheckIoFreeSpace for: three 4 KB pages.
 constexpr std::uint32_t kRequiredIoSpace = 0x3000;
 
@@ -78,6 +80,8 @@ class Engine {
   int m_firstBlockPending = 0;    // 1 while the next INI block is the active one
 
  private:
+  int prepareIniFile(const BoardProfile& profile);
+
   EngineHost& m_host;
   os::Files& m_files;
   RangeTable m_ranges;

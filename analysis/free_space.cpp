@@ -52,6 +52,29 @@ class FreeSpaceSink final : public ReportLineSink {
 
 }  // namespace
 
+// KA10 has no INI file. For KB20 and KB40 the file is created anew in the current
+// directory with the board's header; a file that cannot be created leaves the
+// path set, so that every hole with a block reports it again.
+int Engine::prepareIniFile(const BoardProfile& profile) {
+  if (profile.iniFileName.empty()) {
+    m_iniPath.clear();
+    return kResultSuccess;
+  }
+  m_firstBlockPending = 1;
+  m_iniPath = m_host.currentDirectory() + u"\\" + std::u16string(profile.iniFileName);
+  IniFile ini(m_files);
+  if (!ini.create(m_iniPath)) return kResultFileOpenFailed;
+  for (std::u16string_view line : profile.iniHeader) {
+    if (!ini.writeLine(line)) {
+      ini.close();
+      m_host.showAppMessage(resources::loadMessage(resources::msg::kFileWriteFailed, m_host.language()));
+      return kResultFileWriteFailed;
+    }
+  }
+  m_iniWritten = true;
+  return kResultSuccess;
+}
+
 int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t windowStart, std::uint32_t windowEnd,
                              std::uint32_t sizeMinusOne) {
   m_ranges.reset();
@@ -69,25 +92,8 @@ int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t win
   if (!scanReport(m_files, reportPath, titles, sink)) {
     result = kResultFileOpenFailed;
   } else if (m_ranges.count() > 0) {
-    if (profile.iniFileName.empty()) {
-      m_iniPath.clear();
-    } else {
-      m_firstBlockPending = 1;
-      m_iniPath = m_host.currentDirectory() + u"\\" + std::u16string(profile.iniFileName);
-      IniFile ini(m_files);
-      if (!ini.create(m_iniPath)) {
-        result = kResultFileOpenFailed;  // the holes are still listed; each one reports the file
-      } else {
-        for (std::u16string_view line : profile.iniHeader) {
-          if (!ini.writeLine(line)) {
-            ini.close();
-            m_host.showAppMessage(resources::loadMessage(resources::msg::kFileWriteFailed, language));
-            return kResultFileWriteFailed;
-          }
-        }
-        m_iniWritten = true;
-      }
-    }
+    result = prepareIniFile(profile);
+    if (result == kResultFileWriteFailed) return result;
     m_ranges.sortByStart();
     bool writeFailed = false;
     forEachHole(m_ranges, windowStart, windowEnd, [&](Hole hole) {

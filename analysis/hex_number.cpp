@@ -5,13 +5,6 @@ namespace {
 
 bool isWhiteSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
-int hexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 std::uint32_t parseHexNumber(std::u16string_view text) {
@@ -21,12 +14,12 @@ std::uint32_t parseHexNumber(std::u16string_view text) {
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
   // "0x" counts as a prefix only when a digit follows; otherwise the 0 is the number.
   if (i + 2 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
-      hexDigit(text[i + 2]) >= 0)
+      hexDigitValue(text[i + 2]) >= 0)
     i += 2;
   std::uint64_t value = 0;
   bool overflow = false;
   for (; i < text.size(); ++i) {
-    const int digit = hexDigit(text[i]);
+    const int digit = hexDigitValue(text[i]);
     if (digit < 0) break;
     value = value * 16 + static_cast<std::uint64_t>(digit);
     if (value > 0xFFFFFFFFu) {

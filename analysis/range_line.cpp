@@ -1,7 +1,5 @@
 #include "analysis/range_line.h"
 
-#include <array>
-
 #include "analysis/hex_number.h"
 
 namespace analysis {
@@ -29,22 +27,12 @@ void removeHexPrefixes(std::u16string_view text, std::u16string& out) {
   }
 }
 
-// Digit values of the ASCII characters, -1 for characters that are no hexadecimal digit.
-constexpr auto kHexDigits = [] {
-  std::array<signed char, 128> table{};
-  for (auto& v : table) v = -1;
-  for (int c = '0'; c <= '9'; ++c) table[c] = static_cast<signed char>(c - '0');
-  for (int c = 'a'; c <= 'f'; ++c) table[c] = static_cast<signed char>(c - 'a' + 10);
-  for (int c = 'A'; c <= 'F'; ++c) table[c] = static_cast<signed char>(c - 'A' + 10);
-  return table;
-}();
-
 bool eightHexDigits(const char16_t* text, std::uint32_t& value) {
   std::uint32_t result = 0;
   int invalid = 0;
   for (int i = 0; i < 8; ++i) {
     const char16_t c = text[i];
-    const int digit = c < 128 ? kHexDigits[c] : -1;
+    const int digit = hexDigitValue(c);
     invalid |= digit;  // any -1 sets the sign bit
     result = result << 4 | static_cast<std::uint32_t>(digit & 0xF);
   }

@@ -21,9 +21,13 @@ bool failed(ConsoleHost& host, std::uint16_t id) {
   return false;
 }
 
-// Steps 8 to 14 of the Search; true when it ran to its end.
+// Steps 8 to 14 of the Search, after step 5's check of the memory address; true
+// when it ran to its end.
 bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHost& host, AnalysisOutcome& out) {
   const std::u16string& report = request.reportPath;
+  // A board without a memory address has had no resources assigned: the Search
+  // refuses it before any analysis.
+  if (request.memoryAddress == 0) return failed(host, msg::kNoResourceSigns);
   if (request.ioAddress) {
     std::uint32_t start = 0, end = 0;
     if (engine.FindIoWindow(report, *request.ioAddress, start, end) != analysis::kResultSuccess)

@@ -52,17 +52,14 @@ std::string hexShort(std::uint32_t value) {
 }
 
 // The directory the INI file goes to: --ini-dir made absolute, else the process's
-// current directory as GetCurrentDirectoryW gives it into 260 units (empty when
-// it does not fit).
+// current directory. A directory too long for the program's 260-unit buffer is
+// passed on whole, so that the INI path does not open and the failure is
+// reported, rather than an empty directory sending the file to the root.
 std::u16string iniDirectory(const std::string& option) {
-  if (!option.empty()) {
-    std::string dir = std::filesystem::absolute(option).lexically_normal().string();
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    return os::fromUtf8(dir);
-  }
-  char16_t buffer[os::kMaxPath];
-  const std::uint32_t n = os::platform().system->getCurrentDirectory(os::kMaxPath, buffer);
-  return n > 0 && n < os::kMaxPath ? std::u16string(buffer, n) : std::u16string();
+  std::string dir = option.empty() ? std::filesystem::current_path().string() : option;
+  dir = std::filesystem::absolute(dir).lexically_normal().string();
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return os::fromUtf8(dir);
 }
 
 void printText(const AnalysisOutcome& out) {
@@ -80,20 +77,20 @@ void printText(const AnalysisOutcome& out) {
   }
 }
 
-nlohmann::json windowJson(const std::optional<Window>& w) {
+nlohmann::ordered_json windowJson(const std::optional<Window>& w) {
   if (!w) return nullptr;
   return {{"start", hex8(w->start)}, {"end", hex8(w->end)}};
 }
 
 void printJson(const AnalysisOutcome& out, const std::string& board, bool withIo) {
-  nlohmann::json j;
+  nlohmann::ordered_json j;
   j["board"] = board;
   if (withIo) j["ioWindow"] = windowJson(out.ioWindow);
   j["memoryWindow"] = windowJson(out.memoryWindow);
-  j["blocks"] = nlohmann::json::array();
+  j["blocks"] = nlohmann::ordered_json::array();
   for (const Block& b : out.blocks) j["blocks"].push_back({{"start", hex8(b.start)}, {"end", hex8(b.end)}});
-  j["ini"] = out.ini ? nlohmann::json(os::hostPath(*out.ini)) : nlohmann::json(nullptr);
-  j["messages"] = nlohmann::json::array();
+  j["ini"] = out.ini ? nlohmann::ordered_json(os::hostPath(*out.ini)) : nlohmann::ordered_json(nullptr);
+  j["messages"] = nlohmann::ordered_json::array();
   for (const ShownMessage& m : out.messages) j["messages"].push_back({{"id", m.id}, {"text", os::toUtf8(m.text)}});
   std::cout << j.dump(2) << std::endl;
 }

@@ -38,6 +38,10 @@ TEST_F(IoWindow, EqualSizesKeepReportOrder) {
   EXPECT_EQ(window(report, 0xD900), std::make_pair(0xD800u, 0xE7FFu));
   const auto swapped = ioReport({range(0xD800, 0xE7FF), range(0xD000, 0xDFFF)});
   EXPECT_EQ(window(swapped, 0xD900), std::make_pair(0xD000u, 0xDFFFu));
+  // Enough of them that the sort cannot fall back on insertion alone.
+  std::vector<sim::ReportRange> many;
+  for (std::uint32_t i = 0; i < 40; ++i) many.push_back(range(0x8000 + i * 0x10, 0x8FFF + i * 0x10));
+  EXPECT_EQ(window(ioReport(many), 0x8FFF), std::make_pair(0x8270u, 0x926Fu));
 }
 
 struct IoRoomCase {

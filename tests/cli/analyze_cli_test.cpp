@@ -185,6 +185,8 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"noIoRoom", {"--board", "KB20", "--memory-address", "F2000000", "--io-address", "10010"}, true,
                 "705: I/O resources is not free of 0x3000 bytes.\n", R"({"start":"0x00010000","end":"0x00011FFF"})",
                 "null"},
+        Failure{"noMemoryAddress", {"--board", "KA10", "--memory-address", "0", "--io-address", "E001"}, true,
+                "501: Because there are no signs of resource allocation analysis is impossible.\n", "null", "null"},
         Failure{"iniDirMissing", {"--board", "KB40", "--memory-address", "F2000000", "--ini-dir", "/nonexistent/dir"},
                 true, "703: Failed to open file.\n703: Failed to open file.\n510: Analyze failed.\n", nullptr,
                 R"({"start":"0xF0000000","end":"0xF3FFFFFF"})"}),
