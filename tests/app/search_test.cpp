@@ -111,6 +111,48 @@ const Outcome kOutcomes[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, SearchOutcome, ::testing::ValuesIn(kOutcomes),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The report can no longer be opened at the nth time the analysis opens it: the
+// I/O window, the I/O room and the memory window steps each end with 502.
+class ReportOpenFails final : public os::Files {
+ public:
+  ReportOpenFails(os::Files& files, int failingOpen) : files_(files), failingOpen_(failingOpen) {}
+  os::Handle createFile(std::u16string_view path, std::uint32_t access, std::uint32_t share,
+                        std::uint32_t disposition) override {
+    if (path == u"C:\\msinfo.txt" && ++opens_ == failingOpen_) {
+      os::setLastError(os::kErrorSharingViolation);
+      return os::invalidHandle();
+    }
+    return files_.createFile(path, access, share, disposition);
+  }
+  bool readFile(os::Handle f, void* b, std::uint32_t n, std::uint32_t* r) override { return files_.readFile(f, b, n, r); }
+  bool writeFile(os::Handle f, const void* d, std::uint32_t n, std::uint32_t* w) override {
+    return files_.writeFile(f, d, n, w);
+  }
+  bool fileSize(os::Handle f, std::uint64_t* size) override { return files_.fileSize(f, size); }
+  bool seekToEnd(os::Handle f) override { return files_.seekToEnd(f); }
+  bool closeFile(os::Handle f) override { return files_.closeFile(f); }
+
+ private:
+  os::Files& files_;
+  int failingOpen_;
+  int opens_ = 0;
+};
+
+class AnalysisStepFails : public Search, public ::testing::WithParamInterface<int> {};
+
+TEST_P(AnalysisStepFails, EndsWith502AndEmptyBoxes) {
+  ReportOpenFails files(m().files, GetParam());
+  os::Platform facilities = m().platform();
+  facilities.files = &files;
+  app_ = std::make_unique<ui::Application>(ui(), facilities);
+  runSearch();
+  EXPECT_FALSE(result_);
+  EXPECT_EQ(shownBoxes(), std::vector<ShownBox>{appBox(502)});
+  EXPECT_EQ(start_ + end_, u"");
+}
+
+INSTANTIATE_TEST_SUITE_P(OpenNumber, AnalysisStepFails, ::testing::Values(1, 2, 3));
+
 TEST_F(Search, MemoryWindowZeroShowsZeroInBothBoxes) {
   library.registers[0x10] = 0x00100000;  // inside no memory range
   runSearch();
