@@ -223,6 +223,7 @@ TEST_P(SpaceSize, GivesTheBlockSize) {
 INSTANTIATE_TEST_SUITE_P(Cases, SpaceSize,
                          ::testing::Values(SizeCase{"Default", u"600000", "0xF1A00000-0xF1FFFFFF"},
                                            SizeCase{"Prefixed", u"0X300000", "0xF1D00000-0xF1FFFFFF"},
+                                           SizeCase{"SmallSize", u"0x1000", "0xF1FFF000-0xF1FFFFFF"},
                                            SizeCase{"LeadingBlanks", u"  +100000", "0xF1F00000-0xF1FFFFFF"},
                                            SizeCase{"TrailingText", u"200000 bytes", "0xF1E00000-0xF1FFFFFF"},
                                            SizeCase{"Empty", u"", ""}, SizeCase{"Zero", u"0", ""}),
