@@ -11,13 +11,13 @@ constexpr std::uint32_t kLibraryAttempts = 3;
 constexpr std::uint32_t kLibraryRetryDelayMs = 3000;
 constexpr std::u16string_view kDefaultSpaceSize = u"600000";
 
-ui::FontSpec resultFontSpec(std::u16string face) {
-  ui::FontSpec spec;
-  spec.face = std::move(face);
-  spec.height = 14;
-  spec.weight = 400;
-  spec.charSet = 128;  // SHIFTJIS_CHARSET
-  return spec;
+ui::FontDescription resultFontDescription(std::u16string face) {
+  ui::FontDescription description;
+  description.face = std::move(face);
+  description.height = 14;
+  description.weight = 400;
+  description.charSet = 128;  // SHIFTJIS_CHARSET
+  return description;
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ CTmx4CheckLinkSpeedDlg::CTmx4CheckLinkSpeedDlg(ui::Application& app)
       m_resultFont(app.windowSystem()),
       m_engine(*this, *app.facilities().files) {
   m_hIcon = app.windowSystem().loadIcon(app::kProgramIcon);
-  m_resultFont.create(resultFontSpec(Text(resources::msg::kResultFontFace)));
+  m_resultFont.create(resultFontDescription(Text(resources::msg::kResultFontFace)));
 }
 
 const ui::MessageMap& CTmx4CheckLinkSpeedDlg::messageMap() const {

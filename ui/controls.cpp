@@ -20,9 +20,9 @@ void EditBox::replaceSel(std::u16string_view text, bool canUndo) const {
   send(kEmReplaceSel, canUndo ? 1 : 0, reinterpret_cast<std::intptr_t>(terminated.c_str()));
 }
 
-bool Font::create(const FontSpec& spec) {
+bool Font::create(const FontDescription& description) {
   reset();
-  handle_ = windows_.createFont(spec);
+  handle_ = windows_.createFont(description);
   return handle_ != nullptr;
 }
 

@@ -51,7 +51,7 @@ class Font {
   ~Font() { reset(); }
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
-  bool create(const FontSpec& spec);
+  bool create(const FontDescription& description);
   void reset();
   FontHandle handle() const { return handle_; }
 

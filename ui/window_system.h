@@ -32,7 +32,7 @@ struct Rect {
 };
 
 // The arguments of CreateFontW.
-struct FontSpec {
+struct FontDescription {
   std::u16string face;
   int height = 0, width = 0, escapement = 0, orientation = 0, weight = 400;
   bool italic = false, underline = false, strikeOut = false;
@@ -84,7 +84,7 @@ class WindowSystem {
   // LoadIconW(program instance, MAKEINTRESOURCE(id)): nullptr when the program has no such icon.
   virtual IconHandle loadIcon(std::uint16_t id) = 0;
   // CreateFontW / DeleteObject.
-  virtual FontHandle createFont(const FontSpec& spec) = 0;
+  virtual FontHandle createFont(const FontDescription& description) = 0;
   virtual bool deleteFont(FontHandle font) = 0;
 
   // IsIconic, GetClientRect, GetSystemMetrics.

@@ -79,7 +79,7 @@ TEST_F(MainDialog, StartsWithKa10CheckedDefaultSizeAndEmptyBoxes) {
     EXPECT_EQ(ui().iconIdOf(d.m_hIcon), app::kProgramIcon);
     EXPECT_EQ(ui().dialog(h)->focusId, app::kExitButton);
 
-    const ui::FontSpec* font = ui().fontSpec(ui().control(h, app::kResultBox)->font);
+    const ui::FontDescription* font = ui().fontDescription(ui().control(h, app::kResultBox)->font);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->face, u"Courier New");
     EXPECT_EQ(font->height, 14);
@@ -99,7 +99,7 @@ TEST_F(MainDialog, JapaneseUserInterfaceTakesTheJapaneseTitleAndFont) {
   m().facts.language = os::kLangJapanese;
   runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) {
     EXPECT_EQ(m().windows.windowText(d.handle()), u"Nordvaleシリーズ リソース範囲自動検索ツール");
-    EXPECT_EQ(ui().fontSpec(d.m_resultFont.handle())->face, u"ＭＳ ゴシック");
+    EXPECT_EQ(ui().fontDescription(d.m_resultFont.handle())->face, u"ＭＳ ゴシック");
     EXPECT_EQ(ui().dialog(d.handle())->systemMenu.back().text, u"バージョン情報");
   }});
 }

@@ -216,8 +216,8 @@ std::uint16_t WindowSystem::iconIdOf(IconHandle icon) const {
   return 0;
 }
 
-FontHandle WindowSystem::createFont(const FontSpec& spec) {
-  auto owned = std::make_unique<FontSpec>(spec);
+FontHandle WindowSystem::createFont(const FontDescription& description) {
+  auto owned = std::make_unique<FontDescription>(description);
   FontHandle handle = owned.get();
   fonts_.emplace(handle, std::move(owned));
   return handle;
@@ -225,7 +225,7 @@ FontHandle WindowSystem::createFont(const FontSpec& spec) {
 
 bool WindowSystem::deleteFont(FontHandle font) { return fonts_.erase(font) == 1; }
 
-const FontSpec* WindowSystem::fontSpec(FontHandle font) const {
+const FontDescription* WindowSystem::fontDescription(FontHandle font) const {
   const auto it = fonts_.find(font);
   return it == fonts_.end() ? nullptr : it->second.get();
 }

@@ -51,7 +51,7 @@ class WindowSystem final : public ui::WindowSystem {
   const ControlWindow* control(WindowHandle dialog, int id) const;
   std::u16string textOf(WindowHandle dialog, int id) const;
   const std::vector<MessageBoxRecord>& messageBoxes() const { return boxes_; }
-  const FontSpec* fontSpec(FontHandle font) const;
+  const FontDescription* fontDescription(FontHandle font) const;
   std::uint16_t iconIdOf(IconHandle icon) const;
   std::uint32_t commonControlClasses() const { return commonControlClasses_; }
   os::Windows& desktop() const { return desktop_; }
@@ -73,7 +73,7 @@ class WindowSystem final : public ui::WindowSystem {
   MenuHandle getSystemMenu(WindowHandle window, bool revert) override;
   bool appendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, std::u16string_view text) override;
   IconHandle loadIcon(std::uint16_t id) override;
-  FontHandle createFont(const FontSpec& spec) override;
+  FontHandle createFont(const FontDescription& description) override;
   bool deleteFont(FontHandle font) override;
   bool isIconic(WindowHandle window) override { return desktop_.isIconic(window); }
   bool getClientRect(WindowHandle window, Rect* rect) override;
@@ -101,7 +101,7 @@ class WindowSystem final : public ui::WindowSystem {
   os::Windows& desktop_;
   std::vector<std::unique_ptr<DialogWindow>> dialogs_;  // live dialogs, oldest first
   std::vector<MessageBoxRecord> boxes_;
-  std::map<FontHandle, std::unique_ptr<FontSpec>> fonts_;
+  std::map<FontHandle, std::unique_ptr<FontDescription>> fonts_;
   std::map<std::uint16_t, std::unique_ptr<std::uint16_t>> icons_;
   std::uint32_t commonControlClasses_ = 0;
 };
