@@ -3,21 +3,7 @@
 namespace os {
 namespace {
 
-Platform withDefaults(const Platform& given) {
-  const Platform defaults = defaultPlatform();
-  Platform p = given;
-  if (!p.files) p.files = defaults.files;
-  if (!p.system) p.system = defaults.system;
-  if (!p.processes) p.processes = defaults.processes;
-  if (!p.modules) p.modules = defaults.modules;
-  if (!p.objects) p.objects = defaults.objects;
-  if (!p.clock) p.clock = defaults.clock;
-  if (!p.services) p.services = defaults.services;
-  if (!p.devices) p.devices = defaults.devices;
-  if (!p.setup) p.setup = defaults.setup;
-  if (!p.threads) p.threads = defaults.threads;
-  return p;
-}
+Platform withDefaults(const Platform& given) { return completed(given, defaultPlatform()); }
 
 Platform& current() {
   static Platform instance = withDefaults(Platform{});
@@ -25,6 +11,23 @@ Platform& current() {
 }
 
 }  // namespace
+
+Platform completed(const Platform& given, const Platform& fallback) {
+  Platform p = given;
+  if (!p.files) p.files = fallback.files;
+  if (!p.system) p.system = fallback.system;
+  if (!p.processes) p.processes = fallback.processes;
+  if (!p.modules) p.modules = fallback.modules;
+  if (!p.objects) p.objects = fallback.objects;
+  if (!p.clock) p.clock = fallback.clock;
+  if (!p.services) p.services = fallback.services;
+  if (!p.devices) p.devices = fallback.devices;
+  if (!p.setup) p.setup = fallback.setup;
+  if (!p.threads) p.threads = fallback.threads;
+  if (!p.versions) p.versions = fallback.versions;
+  if (!p.windows) p.windows = fallback.windows;
+  return p;
+}
 
 const Platform& platform() { return current(); }
 

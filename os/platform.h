@@ -17,6 +17,8 @@
 #include "os/services.h"
 #include "os/system.h"
 #include "os/threads.h"
+#include "os/version_info.h"
+#include "os/windows.h"
 
 namespace os {
 
@@ -31,6 +33,8 @@ struct Platform {
   DeviceIo* devices = nullptr;
   DeviceSetup* setup = nullptr;
   Threads* threads = nullptr;
+  VersionInfo* versions = nullptr;
+  Windows* windows = nullptr;
 };
 
 // The facilities in use. Every member is non-null.
@@ -39,6 +43,9 @@ const Platform& platform();
 // Installs facilities; null members take the back end's defaults. Call at start-up
 // (or at the start of a test), before any code uses the facilities.
 void installPlatform(const Platform& facilities);
+
+// given, with each null member taken from fallback.
+Platform completed(const Platform& given, const Platform& fallback);
 
 // The back end's own defaults (Win32 adapters, or the native host ones).
 Platform defaultPlatform();

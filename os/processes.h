@@ -1,14 +1,27 @@
 #pragma once
-// Child processes run through the command interpreter (_wsystem).
-// Each call states what it does and what it returns on failure. The base class is
-// the "facility absent" back end: every call fails with kErrorNotSupported.
+// Child processes run through the command interpreter, shaped after _wsystem: the
+// interpreter named by the environment variable COMSPEC, or "cmd.exe" when COMSPEC
+// is unset or names a program that is missing or cannot be run, is started with
+// "/c" and the command line, and the call waits for it to end.
+// The base class is the "facility absent" back end: no interpreter starts.
+#include <string_view>
+
 #include "os/types.h"
 
 namespace os {
 
+// What runThroughInterpreter returns when no interpreter could be started.
+constexpr int kInterpreterNotStarted = -1;
+
 class Processes {
  public:
   virtual ~Processes() = default;
+
+  // Runs "<interpreter> /c <commandLine>" and waits for it to end. Returns the
+  // interpreter's exit status (the command's own status when it ran, 1 when the
+  // interpreter could not find the command), or kInterpreterNotStarted with
+  // lastError() kErrorFileNotFound when no interpreter could be started.
+  virtual int runThroughInterpreter(std::u16string_view commandLine);
 };
 
 }  // namespace os

@@ -7,15 +7,21 @@
 
 #include "os/platform.h"
 #include "sim/access_driver.h"
+#include "sim/clock.h"
 #include "sim/device_io.h"
 #include "sim/file_system.h"
 #include "sim/io_ports.h"
 #include "sim/modules.h"
+#include "sim/named_objects.h"
 #include "sim/pci_bus.h"
 #include "sim/physical_memory.h"
 #include "sim/process_bitness.h"
+#include "sim/processes.h"
 #include "sim/service_manager.h"
 #include "sim/system_facts.h"
+#include "sim/system_info_tool.h"
+#include "sim/version_info.h"
+#include "sim/windows.h"
 
 namespace sim {
 
@@ -27,6 +33,21 @@ class Machine {
   SystemFacts facts;
   FileSystem files{facts};
   Modules modules;
+  Clock clock;
+  Processes processes{facts, files};
+  VersionInfo versions;
+  Windows windows;          // the logon's desktop, shared by every process
+  ObjectNamespace objectSpace;  // named objects, shared by every process
+  ProcessObjects objects{objectSpace};  // the handles of the machine's first process
+  SystemInfoTool systemInfoTool{facts, files};  // runs as msinfo32.exe
+
+  // Puts the command interpreter and the system-information tool where Windows
+  // keeps them, for the Windows folder that facts names now: cmd.exe and
+  // msinfo32.exe in its system32 folder and msinfo32.exe under "\Program
+  // Files\Common Files\Microsoft Shared\MSInfo" on its drive.
+  void installSystemFiles();
+  // Creates an empty file at a Windows path of a mapped drive, with its folders.
+  bool createFile(std::u16string_view windowsPath);
 
   // Hardware: PCI functions behind the configuration ports, and device register
   // windows in physical memory.
@@ -44,6 +65,26 @@ class Machine {
   os::Platform platform();
   // Installs them as the process's platform.
   void install() { os::installPlatform(platform()); }
+};
+
+// A further process on the machine, such as a second copy of the program: its own
+// handles to named objects, the machine's everything else. Ending it (or
+// destroying it) closes its handles.
+class Process {
+ public:
+  explicit Process(Machine& machine) : machine_(machine), objects(machine.objectSpace) {}
+  os::Platform platform() {
+    os::Platform p = machine_.platform();
+    p.objects = &objects;
+    return p;
+  }
+  void end() { objects.closeAll(); }
+
+ private:
+  Machine& machine_;
+
+ public:
+  ProcessObjects objects;
 };
 
 }  // namespace sim

@@ -11,8 +11,13 @@ Platform defaultPlatform() {
   static DeviceIo devices;
   static DeviceSetup setup;
   static Threads threads;
-  return Platform{&hostFiles(), &hostSystem(), &processes, &modules, &objects, &hostClock(),
-                  &services,    &devices,      &setup,     &threads};
+  static VersionInfo versions;
+  static Windows windows;
+  Platform p{&hostFiles(), &hostSystem(), &processes, &modules, &objects, &hostClock(),
+             &services,    &devices,      &setup,     &threads};
+  p.versions = &versions;
+  p.windows = &windows;
+  return p;
 }
 
 }  // namespace os

@@ -1,0 +1,163 @@
+#include "app/main_dialog.h"
+
+#include "app/about_dialog.h"
+#include "app/library_entries.h"
+#include "app/resource_ids.h"
+#include "app/texts.h"
+
+namespace {
+
+constexpr std::uint32_t kLibraryAttempts = 3;
+constexpr std::uint32_t kLibraryRetryDelayMs = 3000;
+constexpr std::u16string_view kDefaultSpaceSize = u"600000";
+
+ui::FontDescription resultFontDescription(std::u16string face) {
+  ui::FontDescription description;
+  description.face = std::move(face);
+  description.height = 14;
+  description.weight = 400;
+  description.charSet = 128;  // SHIFTJIS_CHARSET
+  return description;
+}
+
+}  // namespace
+
+std::uint32_t CResultBoxAdapter::getLimitText() { return m_dialog.editBox(app::kResultBox).getLimitText(); }
+void CResultBoxAdapter::setSel(std::uint32_t start, std::uint32_t end) {
+  m_dialog.editBox(app::kResultBox).setSel(start, end);
+}
+void CResultBoxAdapter::scrollCaret() { m_dialog.editBox(app::kResultBox).scrollCaret(); }
+void CResultBoxAdapter::replaceSel(std::u16string_view text, bool canUndo) {
+  m_dialog.editBox(app::kResultBox).replaceSel(text, canUndo);
+}
+
+CTmx4CheckLinkSpeedDlg::CTmx4CheckLinkSpeedDlg(ui::Application& app)
+    : ui::Dialog(app, app::kMainTemplate),
+      m_resultFont(app.windowSystem()),
+      m_engine(*this, *app.facilities().files) {
+  m_hIcon = app.windowSystem().loadIcon(app::kProgramIcon);
+  m_resultFont.create(resultFontDescription(Text(resources::msg::kResultFontFace)));
+}
+
+const ui::MessageMap& CTmx4CheckLinkSpeedDlg::messageMap() const {
+  using D = CTmx4CheckLinkSpeedDlg;
+  static const ui::MessageMap map = ui::MessageMap()
+                                        .sysCommand(&D::OnSysCommand)
+                                        .paint(&D::OnPaint)
+                                        .queryDragIcon(&D::OnQueryDragIcon)
+                                        .destroy(&D::OnDestroy)
+                                        .command(app::kSearchButton, &D::RunSearch);
+  return map;
+}
+
+std::u16string CTmx4CheckLinkSpeedDlg::Text(std::uint16_t id) const { return app::LoadText(app_.facilities(), id); }
+
+int CTmx4CheckLinkSpeedDlg::LoadMessageChecked(std::uint16_t id, std::u16string& target) {
+  return app::LoadMessageChecked(app_, id, target);
+}
+
+bool CTmx4CheckLinkSpeedDlg::OnInitDialog() {
+  ui::Dialog::OnInitDialog();
+
+  if (const ui::MenuHandle menu = systemMenu()) {
+    const std::u16string about = Text(resources::msg::kAbout);
+    if (!about.empty()) {
+      windowSystem().appendMenu(menu, ui::kMfSeparator, 0, {});
+      windowSystem().appendMenu(menu, ui::kMfString, app::kAboutCommand, about);
+    }
+  }
+  setIcon(m_hIcon, true);
+  setIcon(m_hIcon, false);
+  // A second copy of the program finds this window by the property.
+  setProperty(app::kSingleInstanceId, reinterpret_cast<os::Handle>(std::intptr_t{1}));
+
+  std::u16string title;
+  LoadMessageChecked(resources::msg::kMainTitle, title);
+  setText(title);
+
+  checkRadioButton(app::kRadioKA10, app::kRadioKB40, app::kRadioKA10);
+  editBox(app::kResultBox).setFont(m_resultFont.handle(), true);
+  setItemText(app::kSpaceSizeBox, kDefaultSpaceSize);
+
+  if (BringUpLibrary()) return true;
+  app_.messageBox(Text(resources::msg::kInitFailed));
+  endDialog(ui::kIdOk);
+  return true;
+}
+
+bool CTmx4CheckLinkSpeedDlg::BringUpLibrary() {
+  os::Modules& modules = *app_.facilities().modules;
+  for (std::uint32_t attempt = 1; attempt <= kLibraryAttempts; ++attempt) {
+    m_hLibrary = modules.loadLibrary(app::kLibraryFile);
+    if (m_hLibrary) {
+      const auto init =
+          reinterpret_cast<app::InitLibraryFunction>(modules.getProcAddress(m_hLibrary, app::kInitLibraryEntry));
+      if (init && init() == 1) return true;
+      modules.freeLibrary(m_hLibrary);
+      m_hLibrary = nullptr;
+    }
+    if (attempt < kLibraryAttempts) app_.facilities().clock->sleep(kLibraryRetryDelayMs);
+  }
+  return false;
+}
+
+void CTmx4CheckLinkSpeedDlg::OnSysCommand(std::uint32_t id, std::intptr_t) {
+  if ((id & 0xFFF0) == app::kAboutCommand) {
+    CAboutDlg about(app_);
+    about.doModal();
+  } else {
+    callDefault();
+  }
+}
+
+void CTmx4CheckLinkSpeedDlg::OnPaint() {
+  if (!isIconic()) {
+    callDefault();
+    return;
+  }
+  ui::WindowSystem& ws = windowSystem();
+  const ui::PaintContext dc = ws.beginPaint(handle_);
+  sendMessage(ui::kWmIconEraseBkgnd, reinterpret_cast<std::uintptr_t>(dc), 0);
+  const int iconWidth = ws.systemMetric(ui::kSmCxIcon);
+  const int iconHeight = ws.systemMetric(ui::kSmCyIcon);
+  const ui::Rect client = clientRect();
+  const int x = (client.width() - iconWidth + 1) / 2;
+  const int y = (client.height() - iconHeight + 1) / 2;
+  ws.drawIcon(dc, x, y, m_hIcon);
+  ws.endPaint(handle_, dc);
+}
+
+void CTmx4CheckLinkSpeedDlg::OnDestroy() {
+  callDefault();
+  if (!m_hLibrary) return;
+  os::Modules& modules = *app_.facilities().modules;
+  if (const auto exitLibrary =
+          reinterpret_cast<app::ExitLibraryFunction>(modules.getProcAddress(m_hLibrary, app::kExitLibraryEntry)))
+    exitLibrary();
+  modules.freeLibrary(m_hLibrary);
+  m_hLibrary = nullptr;
+}
+
+const app::TargetBoard* CTmx4CheckLinkSpeedDlg::CheckedTargetBoard() const {
+  for (const app::TargetBoard& row : app::targetBoards())
+    if (isButtonChecked(row.radioId)) return &row;
+  return nullptr;
+}
+
+analysis::Board CTmx4CheckLinkSpeedDlg::checkedBoard() {
+  const app::TargetBoard* row = CheckedTargetBoard();
+  return row ? row->board : analysis::Board::KA10;
+}
+
+std::u16string CTmx4CheckLinkSpeedDlg::currentDirectory() {
+  char16_t buffer[os::kMaxPath] = {};
+  const std::uint32_t length = app_.facilities().system->getCurrentDirectory(os::kMaxPath, buffer);
+  if (length == 0 || length >= os::kMaxPath) return {};
+  return std::u16string(buffer, length);
+}
+
+resources::Language CTmx4CheckLinkSpeedDlg::language() { return app::uiLanguage(app_.facilities()); }
+
+void CTmx4CheckLinkSpeedDlg::ShowAppMessage(std::uint16_t id) { app_.messageBox(Text(id)); }
+
+void CTmx4CheckLinkSpeedDlg::ShowDialogMessage(std::uint16_t id) { messageBox(Text(id)); }

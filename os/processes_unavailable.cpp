@@ -1,0 +1,10 @@
+#include "os/processes.h"
+
+namespace os {
+
+int Processes::runThroughInterpreter(std::u16string_view) {
+  setLastError(kErrorFileNotFound);
+  return kInterpreterNotStarted;
+}
+
+}  // namespace os

@@ -1,0 +1,32 @@
+#include "sim/system_info_tool.h"
+
+#include "sim/file_system.h"
+#include "sim/fold_case.h"
+#include "sim/system_facts.h"
+
+namespace sim {
+int SystemInfoTool::run(const std::u16string&, const std::vector<std::u16string>& args) {
+  if (failure) return *failure;
+  std::u16string categories, report;
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    const std::u16string option = foldCase(args[i]);
+    if (option == u"/CATEGORIES") categories = foldCase(args[++i]);
+    else if (option == u"/REPORT") report = args[++i];
+  }
+  if (report.empty()) return 1;
+  SystemReportDescription description = resources;
+  description.language =
+      facts_.language == os::kLangJapanese ? ReportLanguage::Japanese : ReportLanguage::English;
+  auto asked = [&](std::u16string_view name) {
+    return categories.find(u"+ALL") != std::u16string::npos ||
+           categories.find(u"+" + foldCase(name)) != std::u16string::npos;
+  };
+  if (!asked(u"ResourcesIO")) description.io.clear();
+  if (!asked(u"ResourcesMemory")) description.memory.clear();
+  if (!asked(u"ComponentsProblemDevices")) description.problemDevices.clear();
+  if (!writeSystemReport(files_, report, description)) return 1;
+  reports_.push_back(report);
+  return 0;
+}
+
+}  // namespace sim

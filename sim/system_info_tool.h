@@ -1,0 +1,39 @@
+#pragma once
+// The simulated system-information tool (msinfo32.exe). Run with
+// "/categories +A+B... /report <path>" it writes the report of the machine's
+// resource ranges and problem devices to path, in the machine's user-interface
+// language, and ends with 0; categories that are not asked for come out without
+// rows. It ends with 1 when the arguments name no report or the report cannot be
+// written, and with exitStatus when a test makes it fail.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/system_report.h"
+
+namespace sim {
+
+class FileSystem;
+class SystemFacts;
+
+class SystemInfoTool {
+ public:
+  SystemInfoTool(SystemFacts& facts, FileSystem& files) : facts_(facts), files_(files) {}
+
+  // The machine's resources as the tool reports them (the language is the machine's).
+  SystemReportDescription resources;
+  // Fault: the tool writes nothing and ends with this status.
+  std::optional<int> failure;
+
+  int run(const std::u16string& path, const std::vector<std::u16string>& args);
+
+  // Reports written so far (their paths).
+  const std::vector<std::u16string>& reports() const { return reports_; }
+
+ private:
+  SystemFacts& facts_;
+  FileSystem& files_;
+  std::vector<std::u16string> reports_;
+};
+
+}  // namespace sim
