@@ -10,7 +10,9 @@ void Engine::ShowResultError(int code) {
   const bool known = code >= kResultNoWindowsDirectory && code <= kResultNoIoSpace;
   const auto id = known ? static_cast<std::uint16_t>(resources::msg::kResultMessageBase + (code - 100))
                         : resources::msg::kUnexpected;
-  m_host.showAppMessage(resources::loadMessage(id, m_host.language()));
+  showMessage(id);
 }
+
+void Engine::showMessage(std::uint16_t id) { m_host.showAppMessage(id, resources::loadMessage(id, m_host.language())); }
 
 }  // namespace analysis

@@ -80,6 +80,8 @@ class Engine {
   int m_firstBlockPending = 0;    // 1 while the next INI block is the active one
 
  private:
+  // Shows message id of the table in the host's language in an application message box.
+  void showMessage(std::uint16_t id);
   int prepareIniFile(const BoardProfile& profile);
 
   EngineHost& m_host;

@@ -26,11 +26,10 @@ class EngineHost {
  public:
   virtual ~EngineHost() = default;
   virtual ResultBox& resultBox() = 0;
-  // Application message box: caption the application's name, OK, exclamation icon.
-  // Returns when the user has closed it.
-  virtual void showAppMessage(std::u16string_view text) = 0;
-  // Dialog message box: owned by the main dialog, same caption, OK, no icon.
-  virtual void showDialogMessage(std::u16string_view text) = 0;
+  // Shows message id (its text given, in the host's language) in an application
+  // message box: caption the application's name, OK, exclamation icon. Returns
+  // when the user has closed it.
+  virtual void showAppMessage(std::uint16_t id, std::u16string_view text) = 0;
   virtual Board checkedBoard() = 0;
   // GetCurrentDirectoryW into a buffer of 260 units; empty when that fails.
   virtual std::u16string currentDirectory() = 0;

@@ -38,7 +38,7 @@ int Engine::ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std:
   IniFile ini(m_files);
   if (!m_iniPath.empty() && !ini.openForAppend(m_iniPath)) {
     m_iniWritten = false;
-    m_host.showAppMessage(resources::loadMessage(resources::msg::kFileOpenFailed, m_host.language()));
+    showMessage(resources::msg::kFileOpenFailed);
     return kResultFileOpenFailed;
   }
 
@@ -51,7 +51,7 @@ int Engine::ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std:
       if (!ini.writeLine(iniBlockStartLine(blockStart, active)) || !ini.writeLine(iniBlockEndLine(blockEnd, active))) {
         ini.close();
         m_iniWritten = false;
-        m_host.showAppMessage(resources::loadMessage(resources::msg::kFileWriteFailed, m_host.language()));
+        showMessage(resources::msg::kFileWriteFailed);
         return kResultFileWriteFailed;
       }
       m_firstBlockPending = 0;

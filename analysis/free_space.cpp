@@ -67,7 +67,7 @@ int Engine::prepareIniFile(const BoardProfile& profile) {
   for (std::u16string_view line : profile.iniHeader) {
     if (!ini.writeLine(line)) {
       ini.close();
-      m_host.showAppMessage(resources::loadMessage(resources::msg::kFileWriteFailed, m_host.language()));
+      showMessage(resources::msg::kFileWriteFailed);
       return kResultFileWriteFailed;
     }
   }

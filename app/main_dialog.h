@@ -39,8 +39,7 @@ class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {
 
   // analysis::EngineHost
   analysis::ResultBox& resultBox() override { return m_resultBox; }
-  void showAppMessage(std::u16string_view text) override { app_.messageBox(text); }
-  void showDialogMessage(std::u16string_view text) override { messageBox(text); }
+  void showAppMessage(std::uint16_t, std::u16string_view text) override { app_.messageBox(text); }
   analysis::Board checkedBoard() override;
   std::u16string currentDirectory() override;
   resources::Language language() override;

@@ -27,8 +27,7 @@ class BenchHost final : public analysis::EngineHost {
     std::uint32_t lines = 0;
   } box;
   analysis::ResultBox& resultBox() override { return box; }
-  void showAppMessage(std::u16string_view) override {}
-  void showDialogMessage(std::u16string_view) override {}
+  void showAppMessage(std::uint16_t, std::u16string_view) override {}
   analysis::Board checkedBoard() override { return analysis::Board::KB20; }
   std::u16string currentDirectory() override { return directory; }
   resources::Language language() override { return resources::Language::English; }

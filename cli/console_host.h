@@ -1,7 +1,7 @@
 #pragma once
 // The engine's host on a terminal: the result box is a headless edit control
 // (driven by the same four messages as in the dialog) that also keeps every line
-// it was given, and message boxes are recorded, with their numbers, for the
+// it was given, and message boxes are recorded with their numbers for the
 // command to print once the analysis has ended.
 #include <cstdint>
 #include <string>
@@ -13,7 +13,7 @@
 namespace cli {
 
 struct ShownMessage {
-  std::uint16_t id = 0;  // 0 when the text is none of the table's
+  std::uint16_t id = 0;
   std::u16string text;
   bool dialog = false;   // dialog message box (completion), else application message box (failure)
 };
@@ -38,8 +38,9 @@ class ConsoleHost final : public analysis::EngineHost {
       : m_board(board), m_language(language), m_directory(std::move(directory)) {}
 
   analysis::ResultBox& resultBox() override { return box; }
-  void showAppMessage(std::u16string_view text) override { record(text, false); }
-  void showDialogMessage(std::u16string_view text) override { record(text, true); }
+  void showAppMessage(std::uint16_t id, std::u16string_view text) override {
+    messages.push_back({id, std::u16string(text), false});
+  }
   analysis::Board checkedBoard() override { return m_board; }
   std::u16string currentDirectory() override { return m_directory; }
   resources::Language language() override { return m_language; }
@@ -51,8 +52,6 @@ class ConsoleHost final : public analysis::EngineHost {
   std::vector<ShownMessage> messages;
 
  private:
-  void record(std::u16string_view text, bool dialog);
-
   analysis::Board m_board;
   resources::Language m_language;
   std::u16string m_directory;

@@ -38,8 +38,9 @@ struct Shown {
 class TestHost final : public analysis::EngineHost {
  public:
   analysis::ResultBox& resultBox() override { return box; }
-  void showAppMessage(std::u16string_view text) override { shown.push_back({false, std::u16string(text)}); }
-  void showDialogMessage(std::u16string_view text) override { shown.push_back({true, std::u16string(text)}); }
+  void showAppMessage(std::uint16_t, std::u16string_view text) override {
+    shown.push_back({false, std::u16string(text)});
+  }
   analysis::Board checkedBoard() override { return board; }
   std::u16string currentDirectory() override { return directory; }
   resources::Language language() override { return lang; }
