@@ -149,11 +149,21 @@ analysis::Board CTmx4CheckLinkSpeedDlg::checkedBoard() {
   return row ? row->board : analysis::Board::KA10;
 }
 
+// A directory too long for the 260-unit buffer is handed on whole rather than as
+// an empty text, which would put the INI file into the root of the drive; the
+// INI path made from it is then too long to create, and that failure is shown.
 std::u16string CTmx4CheckLinkSpeedDlg::currentDirectory() {
+  os::SystemInfo& system = *app_.facilities().system;
   char16_t buffer[os::kMaxPath] = {};
-  const std::uint32_t length = app_.facilities().system->getCurrentDirectory(os::kMaxPath, buffer);
-  if (length == 0 || length >= os::kMaxPath) return {};
-  return std::u16string(buffer, length);
+  const std::uint32_t length = system.getCurrentDirectory(os::kMaxPath, buffer);
+  if (length == 0) return {};
+  if (length < os::kMaxPath) return std::u16string(buffer, length);
+  std::u16string whole(length, u'\0');  // length counts the terminator here
+  const std::uint32_t copied = system.getCurrentDirectory(length, whole.data());
+  // Changed between the two reads: still too long, and a name no file can have.
+  if (copied == 0 || copied >= length) return std::u16string(os::kMaxPath, u'?');
+  whole.resize(copied);
+  return whole;
 }
 
 resources::Language CTmx4CheckLinkSpeedDlg::language() { return app::uiLanguage(app_.facilities()); }

@@ -110,6 +110,16 @@ std::array<std::uint8_t, access::kRecordSize> AccessDriver::lastInput() const {
   return lastInput_;
 }
 
+std::uint32_t AccessDriver::lastInputSize() const {
+  std::lock_guard lock(mutex_);
+  return lastInputSize_;
+}
+
+std::uint32_t AccessDriver::lastOutputSize() const {
+  std::lock_guard lock(mutex_);
+  return lastOutputSize_;
+}
+
 std::uint32_t AccessDriver::load() {
   {
     std::lock_guard lock(mutex_);
@@ -136,6 +146,8 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
   ++perCode_[code];
   lastCode_ = code;
   lastInput_.fill(0);
+  lastInputSize_ = inputSize;
+  lastOutputSize_ = outputSize;
   if (input) std::memcpy(lastInput_.data(), input, std::min<std::uint32_t>(inputSize, access::kRecordSize));
   if (failuresLeft_ != 0) {
     if (failuresLeft_ > 0) --failuresLeft_;

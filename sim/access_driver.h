@@ -67,8 +67,11 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   std::uint64_t requests(std::uint32_t code) const;    // requests of one code
   void resetCounts();
   std::uint32_t lastCode() const;
-  // The last request's input bytes (up to the record's 76).
+  // The last request's input bytes (up to the record's 76), and the sizes of its
+  // input and output buffers as the caller passed them.
   std::array<std::uint8_t, access::kRecordSize> lastInput() const;
+  std::uint32_t lastInputSize() const;
+  std::uint32_t lastOutputSize() const;
 
   std::uint32_t load() override;
   void unload(std::function<void()> stopped) override;
@@ -91,6 +94,8 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   std::map<std::uint32_t, std::uint64_t> perCode_;
   std::uint32_t lastCode_ = 0;
   std::array<std::uint8_t, access::kRecordSize> lastInput_{};
+  std::uint32_t lastInputSize_ = 0;
+  std::uint32_t lastOutputSize_ = 0;
 };
 
 }  // namespace sim

@@ -153,6 +153,20 @@ TEST_P(AnalysisStepFails, EndsWith502AndEmptyBoxes) {
 
 INSTANTIATE_TEST_SUITE_P(OpenNumber, AnalysisStepFails, ::testing::Values(1, 2, 3));
 
+// A current directory too long for the 260-unit buffer must not turn into an
+// empty one: "\\KB20.ini" would then be written into the root of the drive.
+class LongCurrentDirectory : public Search, public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(LongCurrentDirectory, WritesNoIniFileElsewhere) {
+  m().facts.currentDirectory = u"C:\\" + std::u16string(GetParam() - 3, u'd');
+  runSearch();
+  EXPECT_TRUE(result_);
+  EXPECT_FALSE(m().files.exists(u"C:\\KB20.ini"));
+  EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{appBox(703), appBox(703), appBox(510)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, LongCurrentDirectory, ::testing::Values(259, 260, 300));
+
 TEST_F(Search, MemoryWindowZeroShowsZeroInBothBoxes) {
   library.registers[0x10] = 0x00100000;  // inside no memory range
   runSearch();

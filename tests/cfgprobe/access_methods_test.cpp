@@ -1,7 +1,9 @@
 // Port and memory access through the driver: what goes into each request, what
 // comes back, and what a failed request reads as.
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "tests/cfgprobe/library_fixture.h"
 
@@ -35,6 +37,45 @@ TEST_F(AccessMethods, WritePortSendsTheWholeRecordWithPortAndValue) {
   EXPECT_EQ(requestWord(8), 0x80001234u);
   EXPECT_EQ(machine().ports.configAddress(), 0x80001234u & 0x80FFFFFCu);
 }
+
+// Reads send only the port or address and take exactly the value's bytes; writes
+// send the whole record and take the 4-byte result.
+struct RequestShape {
+  const char* name;
+  std::function<void(OpenKXACS&, os::Handle)> call;
+  std::uint32_t code;
+  std::uint32_t inputSize;
+  std::uint32_t outputSize;
+  std::uint32_t word0;  // first word of the request
+  std::uint32_t word8;  // word at offset 8 (0 where the request is shorter)
+};
+void PrintTo(const RequestShape& c, std::ostream* os) { *os << c.name; }
+
+class RequestShapes : public AccessMethods, public ::testing::WithParamInterface<RequestShape> {};
+
+TEST_P(RequestShapes, SendAndTakeExactlyTheirBytes) {
+  const RequestShape& c = GetParam();
+  c.call(library, device);
+  EXPECT_EQ(machine().accessDriver.lastCode(), c.code);
+  EXPECT_EQ(machine().accessDriver.lastInputSize(), c.inputSize);
+  EXPECT_EQ(machine().accessDriver.lastOutputSize(), c.outputSize);
+  const std::uint32_t first = c.inputSize >= 4 ? requestWord(0) : requestWord(0) & 0xFFFF;
+  EXPECT_EQ(first, c.word0);
+  EXPECT_EQ(requestWord(8), c.word8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Methods, RequestShapes,
+    ::testing::Values(
+        RequestShape{"ReadPort", [](OpenKXACS& l, os::Handle d) { l.dwReadPort(d, 0xCFC); }, 0x9C402410, 2, 4, 0xCFC,
+                     0},
+        RequestShape{"WritePort", [](OpenKXACS& l, os::Handle d) { l.dwWritePort(d, 0xCF8, 0x80000010); },
+                     0x9C402414, 76, 4, 0xCF8, 0x80000010},
+        RequestShape{"ReadMemByte", [](OpenKXACS& l, os::Handle d) { l.ReadMem(d, 0xFE000071); }, 0x9C402418, 4, 1,
+                     0xFE000071, 0},
+        RequestShape{"ReadMemDword", [](OpenKXACS& l, os::Handle d) { l.dwReadMem(d, 0xFE000070); }, 0x9C402428, 4,
+                     4, 0xFE000070, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AccessMethods, ConfigurationReadThroughThePorts) {
   addFunction(3, 0, 0, 0x31321095);

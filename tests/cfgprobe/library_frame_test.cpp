@@ -231,6 +231,41 @@ TEST_P(OutsideInitialisation, ExportsFailCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(BeforeInitAndAfterExit, OutsideInitialisation, ::testing::Bool());
 
+// With the library up, a null pointer or an index outside 1 to 16 is refused with
+// a failure value; nothing is written and nothing crashes.
+TEST_F(LibraryFrame, NullPointersAndBadIndexesAreRefused) {
+  ASSERT_EQ(KX_InitLibrary(), 1);
+  addFunction(0, 1, 0, 0x31321095).set32(0x2C, 0x31321095);
+  char name[] = "bios.bin";
+  SIIDEVICEINFO info{};
+  BIOSPROPERTYDATA data{};
+  for (int index : {0, -1, 17, 1 << 30, -(1 << 30)}) {
+    SCOPED_TRACE(index);
+    EXPECT_LT(KX_GetSiI3132Info(index, &info), 0);
+    EXPECT_LT(KX_EraseBiosData(index), 0);
+    EXPECT_LT(KX_GetBiosData(index, name), 0);
+    EXPECT_LT(KX_SetBiosData(index, name), 0);
+    EXPECT_LT(KX_CompareBiosData(index, name), 0);
+    EXPECT_LT(KX_GetBiosInfo(index, &data), 0);
+    EXPECT_LT(KX_SetSControl(index, 0, 0), 0);
+  }
+  EXPECT_LT(KX_GetSiI3132Info(1, nullptr), 0);
+  EXPECT_LT(KX_GetBiosData(1, nullptr), 0);
+  EXPECT_LT(KX_SetBiosData(1, nullptr), 0);
+  EXPECT_LT(KX_CompareBiosData(1, nullptr), 0);
+  EXPECT_LT(KX_GetBiosInfo(1, nullptr), 0);
+  EXPECT_LT(KX_GetBiosFileInfo(nullptr, &data), 0);
+  EXPECT_LT(KX_GetBiosFileInfo(name, nullptr), 0);
+  EXPECT_EQ(KX_GetNewSiI3132Device(nullptr), -11);
+  EXPECT_EQ(KX_GetPCIConfig(0x31321095, 0, 0x10, nullptr), 0);
+  KX_GetSiI3132Device(nullptr);
+  KX_GetSiI3132DeviceEx(0x31321095, 0x31321095, 0, nullptr);
+  EXPECT_EQ(KX_GetBiosOperationProgress(nullptr), 0);
+  EXPECT_EQ(info.bBus, 0);
+  EXPECT_EQ(data.nMajorVersion, 0);
+  EXPECT_EQ(CKXACS::CurrentStatus, kStatusIdle);
+}
+
 TEST_F(LibraryFrame, ProgressReportsTheStatusAWorkerThreadSet) {
   std::thread worker([] {
     cfgprobe::setCurrentStatus(kStatusComparingBios);

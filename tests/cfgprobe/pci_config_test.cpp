@@ -78,6 +78,18 @@ TEST_F(PciConfig, RegisterThatReadsZeroStillCountsAsFound) {
   EXPECT_EQ(value, 0u);
 }
 
+TEST_F(PciConfig, ReadLeavesStatusAndLastErrorAlone) {
+  addFunction(0, 1, 0, kBoard).write32(0x10, 0xFE000000);
+  LastError = -2;
+  CKXACS::CurrentStatus = kStatusSearching;
+  KxULong value = 0;
+  EXPECT_EQ(KX_GetPCIConfig(kBoard, 0, 0x10, &value), 1);
+  EXPECT_EQ(KX_GetPCIConfig(0x12345678, 0, 0x10, &value), 0);
+  EXPECT_EQ(KX_GetLastError(), -2);
+  EXPECT_EQ(CKXACS::CurrentStatus, kStatusSearching);
+  CKXACS::CurrentStatus = kStatusIdle;
+}
+
 TEST_F(PciConfig, RefusedArgumentsReadNothing) {
   addFunction(0, 1, 0, kBoard);
   KxULong value = 0xDEAD;
