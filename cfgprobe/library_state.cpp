@@ -25,7 +25,7 @@ CKXACS::~CKXACS() = default;
 
 CKXACS& CKXACS::operator=(const CKXACS& other) {
   hKXDriver = other.hKXDriver;
-  std::memcpy(szKXDriverPath, other.szKXDriverPath, sizeof szKXDriverPath);
+  std::memmove(szKXDriverPath, other.szKXDriverPath, sizeof szKXDriverPath);  // self-assignment is allowed
   return *this;
 }
 
