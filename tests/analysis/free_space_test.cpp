@@ -235,6 +235,27 @@ TEST_F(IniWriteFailure, EndsTheSearchWithTheFileErrorReport) {
   machine_->files.closeFile(h);
 }
 
+// The host could not give the current directory (it is too long for the
+// program's buffer): the INI path would be "\\KB20.ini", a file at the root of the
+// current drive that belongs to someone else. It is neither emptied nor appended
+// to; the INI file counts as not creatable.
+TEST_F(IniWriteFailure, UnknownCurrentDirectoryLeavesTheDriveRootAlone) {
+  const std::string foreign = "someone else's file";
+  const os::Handle h = machine_->files.createFile(u"C:\\KB20.ini", os::kGenericWrite, 0, os::kCreateAlways);
+  ASSERT_TRUE(os::isValid(h));
+  std::uint32_t written = 0;
+  ASSERT_TRUE(machine_->files.writeFile(h, foreign.data(), static_cast<std::uint32_t>(foreign.size()), &written));
+  machine_->files.closeFile(h);
+
+  host.directory.clear();
+  EXPECT_EQ(search(), 104);  // the problem device outranks the failure, as for any uncreatable file
+  const analysis_test::Shown openFailed{false, resources::loadMessage(703, host.lang)};
+  EXPECT_EQ(host.shown, (std::vector<analysis_test::Shown>{openFailed, openFailed}));
+  EXPECT_EQ(resultText(), "");
+  EXPECT_EQ(readRaw("machine/C/KB20.ini"), foreign);
+  EXPECT_FALSE(simEngine_->iniFileWritten());
+}
+
 // A file back end whose writes stop short after a number of bytes, as a full disk does.
 class ShortWrites final : public os::Files {
  public:
