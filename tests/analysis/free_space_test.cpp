@@ -178,6 +178,47 @@ INSTANTIATE_TEST_SUITE_P(
         BlockCase{"topOfTheSpace", 0xFFF00001, 0xFFFFFFFF, 0, -1, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Holes at both ends of the address space: bounds never wrap, a record that
+// reaches 0xFFFFFFFF leaves no trailing hole, a block that starts at 0 is the last.
+struct EdgeCase {
+  const char* name;
+  std::uint32_t windowStart, windowEnd;
+  std::vector<sim::ReportRange> memory;
+  std::uint32_t sizeMinusOne;
+  const char* listed;
+};
+
+class SpaceEdges : public FreeSpace, public ::testing::WithParamInterface<EdgeCase> {};
+
+TEST_P(SpaceEdges, HolesAndBlocks) {
+  const EdgeCase& c = GetParam();
+  sim::SystemReportDescription report;
+  report.memory = c.memory;
+  host.board = Board::KA10;
+  engine.m_innerWindowStart = engine.m_innerWindowEnd = 1;
+  EXPECT_EQ(engine.SearchFreeMemory(writeReport(report), c.windowStart, c.windowEnd, c.sizeMinusOne), 0);
+  EXPECT_EQ(resultText(), c.listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, SpaceEdges,
+    ::testing::Values(
+        EdgeCase{"trailingHoleToTheTop", 0xFFC00000, 0xFFFFFFFF, {range(0xFFD00000, 0xFFDFFFFF)}, 0xFFFFF,
+                 "0xFFC00000-0xFFCFFFFF\n0xFFF00000-0xFFFFFFFF\n0xFFE00000-0xFFEFFFFF\n"},
+        EdgeCase{"recordEndingAtTheTop", 0xFFC00000, 0xFFFFFFFF,
+                 {range(0xFFF00000, 0xFFFFFFFF), range(0xFFF00000, 0xFFF0FFFF)}, 0xFFFFF,
+                 "0xFFE00000-0xFFEFFFFF\n0xFFD00000-0xFFDFFFFF\n0xFFC00000-0xFFCFFFFF\n"},
+        EdgeCase{"blockAtZero", 0x00000000, 0x002FFFFF, {range(0x00100000, 0x001FFFFF)}, 0xFFFFF,
+                 "0x00000000-0x000FFFFF\n0x00200000-0x002FFFFF\n"},
+        EdgeCase{"oneAddressHolesHoldNothing", 0x00000000, 0x00200000,
+                 {range(0x00000001, 0x000FFFFF), range(0x00100001, 0x001FFFFF)}, 0, ""},
+        EdgeCase{"holeOfExactlyTheSize", 0xE0000000, 0xE0FFFFFF,
+                 {range(0xE0000000, 0xE00FFFFF), range(0xE0700000, 0xE0FFFFFF)}, 0x5FFFFF,
+                 "0xE0100000-0xE06FFFFF\n"},
+        EdgeCase{"holeOneMegabyteShort", 0xE0000000, 0xE0FFFFFF,
+                 {range(0xE0000000, 0xE00FFFFF), range(0xE0600000, 0xE0FFFFFF)}, 0x5FFFFF, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(FreeSpace, MissingIniFolderReports703PerHoleAndFails) {
   host.directory = path("no-such-folder");
   EXPECT_EQ(search(writeReport(example())), 103);
