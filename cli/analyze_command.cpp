@@ -1,6 +1,7 @@
 // spanfinder analyze: the engine steps of the Search on a saved system report.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -30,12 +31,14 @@ struct AnalyzeOptions {
   bool json = false;
 };
 
-// A command-line address: hexadecimal, with or without 0x, at most 32 bits.
+// A command-line address: hexadecimal, with or without 0x, at most 32 bits
+// (leading zeros do not count against them).
 std::optional<std::uint32_t> parseAddress(const std::string& text) {
   std::string digits = text;
   if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits = digits.substr(2);
-  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-    return std::nullopt;
+  if (digits.empty() || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+  if (digits.size() > 8) return std::nullopt;
   return static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
 }
 

@@ -209,6 +209,16 @@ TEST_F(AnalyzeCli, SizesThatFitNothingStillComplete) {
   EXPECT_NE(run.out.find("0xF1000000-0xF1FFFFFF\n"), std::string::npos);
 }
 
+TEST_F(AnalyzeCli, AddressesWithLeadingZerosAreThirtyTwoBitValues) {
+  const std::string path = report(machine());
+  for (const char* address : {"00F2000000", "0x000000000F2000000"}) {
+    const ToolRun run = this->run(analyze(path, {"--board", "KA10", "--memory-address", address, "--io-address",
+                                                 "0x00000000E001"}));
+    EXPECT_EQ(run.status, 0) << address << ": " << run.err;
+    EXPECT_EQ(run.out.substr(0, 30), "Start: F0000000\nEnd: F3FFFFFF\n") << address;
+  }
+}
+
 TEST_F(AnalyzeCli, NoMemoryWindowEndsQuietly) {
   const ToolRun run = this->run(analyze(report(machine()), {"--board", "KB20", "--memory-address", "10000000"}));
   EXPECT_EQ(run.status, 0);
