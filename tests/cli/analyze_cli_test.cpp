@@ -219,6 +219,31 @@ TEST_F(AnalyzeCli, AddressesWithLeadingZerosAreThirtyTwoBitValues) {
   }
 }
 
+// A one-byte size cuts a 1 MB hole into a million blocks: they are printed as
+// they come, in memory that does not grow with their number.
+TEST_F(AnalyzeCli, AMillionBlocksStreamInBoundedMemory) {
+  sim::SystemReportDescription description;
+  description.memory = {r(0xF0000000, 0xF3FFFFFF), r(0xF0000000, 0xF00FFFFF), r(0xF0200000, 0xF3FFFFFF)};
+  const std::string path = report(description);
+  for (const bool json : {false, true}) {
+    std::string command = "bash -c 'ulimit -v 32768; \"$0\" \"$@\" | tail -n 30; exit ${PIPESTATUS[0]}' " +
+                          quoted(toolPath().string());
+    for (const std::string& a : analyze(path, {"--board", "KA10", "--memory-address", "F0100000", "--size", "1"}))
+      command += " " + quoted(a);
+    if (json) command += " --json";
+    command += " >" + quoted((root_ / "out").string()) + " 2>" + quoted((root_ / "err").string());
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(root_ / "err");
+    EXPECT_EQ(slurp(root_ / "err"), "");
+    const std::string tail = slurp(root_ / "out");
+    const std::string last = json ? "\"start\": \"0xF0100001\",\n      \"end\": \"0xF0100001\"\n    }\n  ],\n"
+                                  : "\n0xF0100001-0xF0100001\n503: Analysis was completed.\n";
+    EXPECT_NE(tail.find(last), std::string::npos) << tail;
+    if (json) EXPECT_EQ(nlohmann::json::parse(tail.substr(tail.find("  \"ini\"")).insert(0, "{"))["ini"], nullptr);
+  }
+}
+
 TEST_F(AnalyzeCli, NoMemoryWindowEndsQuietly) {
   const ToolRun run = this->run(analyze(report(machine()), {"--board", "KB20", "--memory-address", "10000000"}));
   EXPECT_EQ(run.status, 0);
