@@ -82,6 +82,27 @@ TEST_F(FreeSpace, Ka10ListsWithoutAFile) {
   EXPECT_FALSE(exists("KB20.ini"));
 }
 
+// What outlives a Search: every Search that prepares the INI file starts it anew
+// with its own active first block; KA10 after KB20 leaves KB20.ini alone.
+TEST_F(FreeSpace, EverySearchStartsItsOwnIniFile) {
+  const auto report = writeReport(example());
+  EXPECT_EQ(search(report), 0);
+  const std::string first = readRaw("KB20.ini");
+  host.box.control.setText(u"");
+  EXPECT_EQ(search(report), 0);
+  EXPECT_EQ(readRaw("KB20.ini"), first);
+  EXPECT_EQ(iniLines("KB20.ini")[10], "StartAdrs=0xF1A00000");
+
+  EXPECT_EQ(search(report, 0xFFFFFFFF), 0);  // nothing fits: the header alone, the flag stays set
+  EXPECT_EQ(engine.m_firstBlockPending, 1);
+  EXPECT_EQ(iniLines("KB20.ini"), kKb20Header);
+
+  host.board = Board::KA10;
+  EXPECT_EQ(search(report), 0);
+  EXPECT_EQ(iniLines("KB20.ini"), kKb20Header);
+  EXPECT_FALSE(exists("KA10.ini"));
+}
+
 TEST_F(FreeSpace, OnlyWindowAndInnerWindowInsideWritesNothing) {
   auto report = example();
   report.memory.resize(2);
