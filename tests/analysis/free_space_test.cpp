@@ -158,6 +158,18 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemCase{"lowerCaseDoesNotCount", Board::KB20, {"pci\\ven_1195&dev_0102&subsys_01021195"}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A header line naming both sections opens the problem-device section; it
+// counts as a problem line itself, and the rows after it are no memory ranges.
+TEST_F(FreeSpace, HeaderWithBothTitlesOpensTheProblemDevices) {
+  const std::string text =
+      "[Memory]\r\n0xF0000000-0xF3FFFFFF\tbus\t\r\n0xF0000000-0xF00FFFFF\tdev\t\r\n"
+      "[Memory] [Problem Devices] VEN_1195&DEV_0102&SUBSYS_01021195\r\n0xF2000000-0xF2FFFFFF\tdev\t\r\n";
+  const auto report = writeRaw(analysis_test::utf16le(text));
+  engine.m_innerWindowStart = engine.m_innerWindowEnd = 1;
+  EXPECT_EQ(engine.SearchFreeMemory(report, 0xF0000000, 0xF3FFFFFF, 0x1FFFFFF), 104);
+  EXPECT_EQ(resultText(), "0xF2000000-0xF3FFFFFF\n");  // 0xF2000000-0xF2FFFFFF was not read as occupied
+}
+
 TEST_F(FreeSpace, JapaneseReportSectionsAreFoundInJapanese) {
   auto report = example();
   report.language = sim::ReportLanguage::Japanese;
