@@ -88,6 +88,9 @@ class Engine {
   os::Files& m_files;
   RangeTable m_ranges;
   bool m_iniWritten = false;
+  // The last INI preparation had no current directory: m_iniPath names no file of
+  // ours and is never opened.
+  bool m_iniFolderUnknown = false;
 };
 
 }  // namespace analysis

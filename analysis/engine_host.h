@@ -31,7 +31,8 @@ class EngineHost {
   // when the user has closed it.
   virtual void showAppMessage(std::uint16_t id, std::u16string_view text) = 0;
   virtual Board checkedBoard() = 0;
-  // GetCurrentDirectoryW into a buffer of 260 units; empty when that fails.
+  // GetCurrentDirectoryW into a buffer of 260 units; empty when that fails (the
+  // INI file then counts as not creatable).
   virtual std::u16string currentDirectory() = 0;
   virtual resources::Language language() = 0;
 };

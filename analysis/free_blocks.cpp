@@ -36,7 +36,7 @@ int Engine::ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std:
   if (!units || units->last - units->first < sizeMinusOne) return kNoBlockFits;
 
   IniFile ini(m_files);
-  if (!m_iniPath.empty() && !ini.openForAppend(m_iniPath)) {
+  if (!m_iniPath.empty() && (m_iniFolderUnknown || !ini.openForAppend(m_iniPath))) {
     m_iniWritten = false;
     showMessage(resources::msg::kFileOpenFailed);
     return kResultFileOpenFailed;

@@ -56,12 +56,18 @@ class FreeSpaceSink final : public ReportLineSink {
 // directory with the board's header; a file that cannot be created leaves the
 // path set, so that every hole with a block reports it again.
 int Engine::prepareIniFile(const BoardProfile& profile) {
+  m_iniFolderUnknown = false;
   if (profile.iniFileName.empty()) {
     m_iniPath.clear();
     return kResultSuccess;
   }
   m_firstBlockPending = 1;
-  m_iniPath = m_host.currentDirectory() + u"\\" + std::u16string(profile.iniFileName);
+  const std::u16string directory = m_host.currentDirectory();
+  m_iniPath = directory + u"\\" + std::u16string(profile.iniFileName);
+  // Without the current directory the path would name a file at the root of the
+  // current drive, one this program does not own: it counts as not creatable.
+  m_iniFolderUnknown = directory.empty();
+  if (m_iniFolderUnknown) return kResultFileOpenFailed;
   IniFile ini(m_files);
   if (!ini.create(m_iniPath)) return kResultFileOpenFailed;
   for (std::u16string_view line : profile.iniHeader) {

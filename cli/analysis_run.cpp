@@ -63,12 +63,15 @@ bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHos
 
 }  // namespace
 
-AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, os::Files& files) {
+AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, os::Files& files,
+                            const BlockSink& onBlock) {
   AnalysisOutcome out;
   analysis::Engine engine(host, files);
+  host.box.onAppend = [&out, &onBlock](std::u16string_view line) {
+    if (const auto block = blockOf(line)) onBlock(out, *block);
+  };
   out.completed = search(request, engine, host, out);
-  for (const std::u16string& line : host.box.lines)
-    if (const auto block = blockOf(line)) out.blocks.push_back(*block);
+  host.box.onAppend = nullptr;
   if (engine.iniFileWritten()) out.ini = engine.m_iniPath;
   out.messages = host.messages;
   return out;

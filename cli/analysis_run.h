@@ -3,6 +3,7 @@
 // (when the board I/O address is known), the memory window, and the free-space
 // search with the INI file, ending with the Search's messages.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,11 +33,16 @@ struct AnalysisOutcome {
   bool completed = false;             // the Search ran to its end (exit status 0)
   std::optional<Window> ioWindow;     // known once FindIoWindow succeeded
   std::optional<Window> memoryWindow; // known once FindMemoryWindow succeeded
-  std::vector<Block> blocks;          // in listing order
   std::optional<std::u16string> ini;  // the INI file's path, when it was written whole
   std::vector<ShownMessage> messages; // in the order shown
 };
 
-AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, os::Files& files);
+// Blocks are handed on one by one as the result box gets them, not collected: a
+// small size cuts the holes into more blocks than memory holds. Every block comes
+// after the memory window is known and the I/O window is final.
+using BlockSink = std::function<void(const AnalysisOutcome& sofar, const Block& block)>;
+
+AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, os::Files& files,
+                            const BlockSink& onBlock);
 
 }  // namespace cli

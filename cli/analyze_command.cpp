@@ -1,14 +1,14 @@
 // spanfinder analyze: the engine steps of the Search on a saved system report.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
+#include "cli/analysis_output.h"
 #include "cli/analysis_run.h"
 #include "cli/command.h"
 #include "os/platform.h"
@@ -30,25 +30,15 @@ struct AnalyzeOptions {
   bool json = false;
 };
 
-// A command-line address: hexadecimal, with or without 0x, at most 32 bits.
+// A command-line address: hexadecimal, with or without 0x, at most 32 bits
+// (leading zeros do not count against them).
 std::optional<std::uint32_t> parseAddress(const std::string& text) {
   std::string digits = text;
   if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits = digits.substr(2);
-  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-    return std::nullopt;
+  if (digits.empty() || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+  if (digits.size() > 8) return std::nullopt;
   return static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
-}
-
-std::string hex8(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-  return text;
-}
-
-std::string hexShort(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
-  return text;
 }
 
 // The directory the INI file goes to: --ini-dir made absolute, else the process's
@@ -60,39 +50,6 @@ std::u16string iniDirectory(const std::string& option) {
   dir = std::filesystem::absolute(dir).lexically_normal().string();
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   return os::fromUtf8(dir);
-}
-
-void printText(const AnalysisOutcome& out) {
-  if (out.memoryWindow) {
-    std::printf("Start: %s\nEnd: %s\n", hexShort(out.memoryWindow->start).c_str(),
-                hexShort(out.memoryWindow->end).c_str());
-  }
-  for (const Block& b : out.blocks) std::printf("%s-%s\n", hex8(b.start).c_str(), hex8(b.end).c_str());
-  if (out.ini) std::printf("INI: %s\n", os::hostPath(*out.ini).c_str());
-  std::fflush(stdout);
-  for (const ShownMessage& m : out.messages) {
-    std::FILE* stream = m.dialog ? stdout : stderr;
-    std::fprintf(stream, "%u: %s\n", static_cast<unsigned>(m.id), os::toUtf8(m.text).c_str());
-    std::fflush(stream);
-  }
-}
-
-nlohmann::ordered_json windowJson(const std::optional<Window>& w) {
-  if (!w) return nullptr;
-  return {{"start", hex8(w->start)}, {"end", hex8(w->end)}};
-}
-
-void printJson(const AnalysisOutcome& out, const std::string& board, bool withIo) {
-  nlohmann::ordered_json j;
-  j["board"] = board;
-  if (withIo) j["ioWindow"] = windowJson(out.ioWindow);
-  j["memoryWindow"] = windowJson(out.memoryWindow);
-  j["blocks"] = nlohmann::ordered_json::array();
-  for (const Block& b : out.blocks) j["blocks"].push_back({{"start", hex8(b.start)}, {"end", hex8(b.end)}});
-  j["ini"] = out.ini ? nlohmann::ordered_json(os::hostPath(*out.ini)) : nlohmann::ordered_json(nullptr);
-  j["messages"] = nlohmann::ordered_json::array();
-  for (const ShownMessage& m : out.messages) j["messages"].push_back({{"id", m.id}, {"text", os::toUtf8(m.text)}});
-  std::cout << j.dump(2) << std::endl;
 }
 
 int usage(const std::string& reason) {
@@ -124,9 +81,12 @@ int runAnalyze(const AnalyzeOptions& o) {
   request.sizeText = os::fromUtf8(o.size);
 
   ConsoleHost host(request.board, language, iniDirectory(o.iniDir));
-  const AnalysisOutcome out = runAnalysis(request, host, os::hostFiles());
-  if (o.json) printJson(out, board, request.ioAddress.has_value());
-  else printText(out);
+  const auto printer = o.json ? jsonPrinter(board, request.ioAddress.has_value()) : textPrinter();
+  const AnalysisOutcome out = runAnalysis(request, host, os::hostFiles(),
+                                          [&printer](const AnalysisOutcome& sofar, const Block& block) {
+                                            printer->block(sofar, block);
+                                          });
+  printer->finish(out);
   return out.completed ? kExitDone : kExitFailed;
 }
 

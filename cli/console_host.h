@@ -1,9 +1,10 @@
 #pragma once
 // The engine's host on a terminal: the result box is a headless edit control
-// (driven by the same four messages as in the dialog) that also keeps every line
-// it was given, and message boxes are recorded with their numbers for the
+// (driven by the same four messages as in the dialog) that also hands on every
+// line it is given, and message boxes are recorded with their numbers for the
 // command to print once the analysis has ended.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,12 +25,14 @@ class RecordingResultBox final : public analysis::ResultBox {
   void setSel(std::uint32_t start, std::uint32_t end) override { control.setSel(start, end); }
   void scrollCaret() override { control.scrollCaret(); }
   void replaceSel(std::u16string_view text, bool canUndo) override {
-    lines.emplace_back(text);
+    if (onAppend) onAppend(text);
     control.replaceSel(text, canUndo);
   }
 
   ui::EditControl control;
-  std::vector<std::u16string> lines;  // every text appended, in order
+  // Every text appended, in order, as it comes: a small size can make millions of
+  // blocks, more than should be held until the analysis ends.
+  std::function<void(std::u16string_view)> onAppend;
 };
 
 class ConsoleHost final : public analysis::EngineHost {

@@ -82,6 +82,27 @@ TEST_F(FreeSpace, Ka10ListsWithoutAFile) {
   EXPECT_FALSE(exists("KB20.ini"));
 }
 
+// What outlives a Search: every Search that prepares the INI file starts it anew
+// with its own active first block; KA10 after KB20 leaves KB20.ini alone.
+TEST_F(FreeSpace, EverySearchStartsItsOwnIniFile) {
+  const auto report = writeReport(example());
+  EXPECT_EQ(search(report), 0);
+  const std::string first = readRaw("KB20.ini");
+  host.box.control.setText(u"");
+  EXPECT_EQ(search(report), 0);
+  EXPECT_EQ(readRaw("KB20.ini"), first);
+  EXPECT_EQ(iniLines("KB20.ini")[10], "StartAdrs=0xF1A00000");
+
+  EXPECT_EQ(search(report, 0xFFFFFFFF), 0);  // nothing fits: the header alone, the flag stays set
+  EXPECT_EQ(engine.m_firstBlockPending, 1);
+  EXPECT_EQ(iniLines("KB20.ini"), kKb20Header);
+
+  host.board = Board::KA10;
+  EXPECT_EQ(search(report), 0);
+  EXPECT_EQ(iniLines("KB20.ini"), kKb20Header);
+  EXPECT_FALSE(exists("KA10.ini"));
+}
+
 TEST_F(FreeSpace, OnlyWindowAndInnerWindowInsideWritesNothing) {
   auto report = example();
   report.memory.resize(2);
@@ -137,6 +158,18 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemCase{"lowerCaseDoesNotCount", Board::KB20, {"pci\\ven_1195&dev_0102&subsys_01021195"}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A header line naming both sections opens the problem-device section; it
+// counts as a problem line itself, and the rows after it are no memory ranges.
+TEST_F(FreeSpace, HeaderWithBothTitlesOpensTheProblemDevices) {
+  const std::string text =
+      "[Memory]\r\n0xF0000000-0xF3FFFFFF\tbus\t\r\n0xF0000000-0xF00FFFFF\tdev\t\r\n"
+      "[Memory] [Problem Devices] VEN_1195&DEV_0102&SUBSYS_01021195\r\n0xF2000000-0xF2FFFFFF\tdev\t\r\n";
+  const auto report = writeRaw(analysis_test::utf16le(text));
+  engine.m_innerWindowStart = engine.m_innerWindowEnd = 1;
+  EXPECT_EQ(engine.SearchFreeMemory(report, 0xF0000000, 0xF3FFFFFF, 0x1FFFFFF), 104);
+  EXPECT_EQ(resultText(), "0xF2000000-0xF3FFFFFF\n");  // 0xF2000000-0xF2FFFFFF was not read as occupied
+}
+
 TEST_F(FreeSpace, JapaneseReportSectionsAreFoundInJapanese) {
   auto report = example();
   report.language = sim::ReportLanguage::Japanese;
@@ -176,6 +209,47 @@ INSTANTIATE_TEST_SUITE_P(
         BlockCase{"sizeZeroFitsNothing", 0x00000000, 0xFFFFFFFE, 0xFFFFFFFF, -1, ""},
         BlockCase{"belowOneUnit", 0x00000001, 0x000FFFFF, 0, -1, ""},
         BlockCase{"topOfTheSpace", 0xFFF00001, 0xFFFFFFFF, 0, -1, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Holes at both ends of the address space: bounds never wrap, a record that
+// reaches 0xFFFFFFFF leaves no trailing hole, a block that starts at 0 is the last.
+struct EdgeCase {
+  const char* name;
+  std::uint32_t windowStart, windowEnd;
+  std::vector<sim::ReportRange> memory;
+  std::uint32_t sizeMinusOne;
+  const char* listed;
+};
+
+class SpaceEdges : public FreeSpace, public ::testing::WithParamInterface<EdgeCase> {};
+
+TEST_P(SpaceEdges, HolesAndBlocks) {
+  const EdgeCase& c = GetParam();
+  sim::SystemReportDescription report;
+  report.memory = c.memory;
+  host.board = Board::KA10;
+  engine.m_innerWindowStart = engine.m_innerWindowEnd = 1;
+  EXPECT_EQ(engine.SearchFreeMemory(writeReport(report), c.windowStart, c.windowEnd, c.sizeMinusOne), 0);
+  EXPECT_EQ(resultText(), c.listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, SpaceEdges,
+    ::testing::Values(
+        EdgeCase{"trailingHoleToTheTop", 0xFFC00000, 0xFFFFFFFF, {range(0xFFD00000, 0xFFDFFFFF)}, 0xFFFFF,
+                 "0xFFC00000-0xFFCFFFFF\n0xFFF00000-0xFFFFFFFF\n0xFFE00000-0xFFEFFFFF\n"},
+        EdgeCase{"recordEndingAtTheTop", 0xFFC00000, 0xFFFFFFFF,
+                 {range(0xFFF00000, 0xFFFFFFFF), range(0xFFF00000, 0xFFF0FFFF)}, 0xFFFFF,
+                 "0xFFE00000-0xFFEFFFFF\n0xFFD00000-0xFFDFFFFF\n0xFFC00000-0xFFCFFFFF\n"},
+        EdgeCase{"blockAtZero", 0x00000000, 0x002FFFFF, {range(0x00100000, 0x001FFFFF)}, 0xFFFFF,
+                 "0x00000000-0x000FFFFF\n0x00200000-0x002FFFFF\n"},
+        EdgeCase{"oneAddressHolesHoldNothing", 0x00000000, 0x00200000,
+                 {range(0x00000001, 0x000FFFFF), range(0x00100001, 0x001FFFFF)}, 0, ""},
+        EdgeCase{"holeOfExactlyTheSize", 0xE0000000, 0xE0FFFFFF,
+                 {range(0xE0000000, 0xE00FFFFF), range(0xE0700000, 0xE0FFFFFF)}, 0x5FFFFF,
+                 "0xE0100000-0xE06FFFFF\n"},
+        EdgeCase{"holeOneMegabyteShort", 0xE0000000, 0xE0FFFFFF,
+                 {range(0xE0000000, 0xE00FFFFF), range(0xE0600000, 0xE0FFFFFF)}, 0x5FFFFF, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FreeSpace, MissingIniFolderReports703PerHoleAndFails) {
@@ -233,6 +307,27 @@ TEST_F(IniWriteFailure, EndsTheSearchWithTheFileErrorReport) {
   const os::Handle h = machine_->files.createFile(u"C:\\Tools\\KB20.ini", os::kGenericRead, 0, os::kOpenExisting);
   EXPECT_TRUE(os::isValid(h));
   machine_->files.closeFile(h);
+}
+
+// The host could not give the current directory (it is too long for the
+// program's buffer): the INI path would be "\\KB20.ini", a file at the root of the
+// current drive that belongs to someone else. It is neither emptied nor appended
+// to; the INI file counts as not creatable.
+TEST_F(IniWriteFailure, UnknownCurrentDirectoryLeavesTheDriveRootAlone) {
+  const std::string foreign = "someone else's file";
+  const os::Handle h = machine_->files.createFile(u"C:\\KB20.ini", os::kGenericWrite, 0, os::kCreateAlways);
+  ASSERT_TRUE(os::isValid(h));
+  std::uint32_t written = 0;
+  ASSERT_TRUE(machine_->files.writeFile(h, foreign.data(), static_cast<std::uint32_t>(foreign.size()), &written));
+  machine_->files.closeFile(h);
+
+  host.directory.clear();
+  EXPECT_EQ(search(), 104);  // the problem device outranks the failure, as for any uncreatable file
+  const analysis_test::Shown openFailed{false, resources::loadMessage(703, host.lang)};
+  EXPECT_EQ(host.shown, (std::vector<analysis_test::Shown>{openFailed, openFailed}));
+  EXPECT_EQ(resultText(), "");
+  EXPECT_EQ(readRaw("machine/C/KB20.ini"), foreign);
+  EXPECT_FALSE(simEngine_->iniFileWritten());
 }
 
 // A file back end whose writes stop short after a number of bytes, as a full disk does.

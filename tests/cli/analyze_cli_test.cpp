@@ -209,6 +209,41 @@ TEST_F(AnalyzeCli, SizesThatFitNothingStillComplete) {
   EXPECT_NE(run.out.find("0xF1000000-0xF1FFFFFF\n"), std::string::npos);
 }
 
+TEST_F(AnalyzeCli, AddressesWithLeadingZerosAreThirtyTwoBitValues) {
+  const std::string path = report(machine());
+  for (const char* address : {"00F2000000", "0x000000000F2000000"}) {
+    const ToolRun run = this->run(analyze(path, {"--board", "KA10", "--memory-address", address, "--io-address",
+                                                 "0x00000000E001"}));
+    EXPECT_EQ(run.status, 0) << address << ": " << run.err;
+    EXPECT_EQ(run.out.substr(0, 30), "Start: F0000000\nEnd: F3FFFFFF\n") << address;
+  }
+}
+
+// A one-byte size cuts a 1 MB hole into a million blocks: they are printed as
+// they come, in memory that does not grow with their number.
+TEST_F(AnalyzeCli, AMillionBlocksStreamInBoundedMemory) {
+  sim::SystemReportDescription description;
+  description.memory = {r(0xF0000000, 0xF3FFFFFF), r(0xF0000000, 0xF00FFFFF), r(0xF0200000, 0xF3FFFFFF)};
+  const std::string path = report(description);
+  for (const bool json : {false, true}) {
+    std::string command = "bash -c 'ulimit -v 32768; \"$0\" \"$@\" | tail -n 30; exit ${PIPESTATUS[0]}' " +
+                          quoted(toolPath().string());
+    for (const std::string& a : analyze(path, {"--board", "KA10", "--memory-address", "F0100000", "--size", "1"}))
+      command += " " + quoted(a);
+    if (json) command += " --json";
+    command += " >" + quoted((root_ / "out").string()) + " 2>" + quoted((root_ / "err").string());
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(root_ / "err");
+    EXPECT_EQ(slurp(root_ / "err"), "");
+    const std::string tail = slurp(root_ / "out");
+    const std::string last = json ? "\"start\": \"0xF0100001\",\n      \"end\": \"0xF0100001\"\n    }\n  ],\n"
+                                  : "\n0xF0100001-0xF0100001\n503: Analysis was completed.\n";
+    EXPECT_NE(tail.find(last), std::string::npos) << tail;
+    if (json) EXPECT_EQ(nlohmann::json::parse(tail.substr(tail.find("  \"ini\"")).insert(0, "{"))["ini"], nullptr);
+  }
+}
+
 TEST_F(AnalyzeCli, NoMemoryWindowEndsQuietly) {
   const ToolRun run = this->run(analyze(report(machine()), {"--board", "KB20", "--memory-address", "10000000"}));
   EXPECT_EQ(run.status, 0);
