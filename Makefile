@@ -1,4 +1,5 @@
 # Quick start on a fresh Debian machine: `make demo`, then `make test`.
+MAKEFLAGS += --no-print-directory
 BUILD  := build/native
 JOBS   ?= $(shell nproc)
 
