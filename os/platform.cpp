@@ -10,6 +10,11 @@ Platform& current() {
   return instance;
 }
 
+bool& installed() {
+  static bool any = false;
+  return any;
+}
+
 }  // namespace
 
 Platform completed(const Platform& given, const Platform& fallback) {
@@ -31,6 +36,14 @@ Platform completed(const Platform& given, const Platform& fallback) {
 
 const Platform& platform() { return current(); }
 
-void installPlatform(const Platform& facilities) { current() = withDefaults(facilities); }
+void installPlatform(const Platform& facilities) {
+  installed() = facilities.files || facilities.system || facilities.processes ||
+                facilities.modules || facilities.objects || facilities.clock || facilities.services ||
+                facilities.devices || facilities.setup || facilities.threads || facilities.versions ||
+                facilities.windows;
+  current() = withDefaults(facilities);
+}
+
+bool platformInstalled() { return installed(); }
 
 }  // namespace os

@@ -44,6 +44,10 @@ const Platform& platform();
 // (or at the start of a test), before any code uses the facilities.
 void installPlatform(const Platform& facilities);
 
+// Whether facilities have been installed (an installation of nothing but null
+// members puts the defaults back and counts as none).
+bool platformInstalled();
+
 // given, with each null member taken from fallback.
 Platform completed(const Platform& given, const Platform& fallback);
 

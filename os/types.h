@@ -40,6 +40,7 @@ constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorEnvVarNotFound = 203;
 constexpr std::uint32_t kErrorFilenameExcedRange = 206;
 constexpr std::uint32_t kErrorNoMoreItems = 259;
+constexpr std::uint32_t kErrorDllInitFailed = 1114;
 constexpr std::uint32_t kErrorIoDevice = 1117;
 constexpr std::uint32_t kErrorInvalidServiceControl = 1052;
 constexpr std::uint32_t kErrorServiceRequestTimeout = 1053;

@@ -6,6 +6,7 @@
 
 #include "os/clock.h"
 #include "os/files.h"
+#include "os/modules.h"
 #include "os/system.h"
 
 namespace os {
@@ -18,6 +19,12 @@ Handle openHostPath(const std::string& hostPath, std::uint32_t access, std::uint
                     std::uint32_t disposition);
 SystemInfo& hostSystem();
 Clock& hostClock();
+// The host's own library loader (dlopen): a Windows library name names the shared
+// object lib<name>.so beside the running program or in the lib folder next to it.
+Modules& hostModules();
+// Why the last failed load failed, in the host loader's words; empty after a load
+// that succeeded.
+std::string hostModulesLastFailure();
 
 // A Windows-style path as the host names it: UTF-8, backslashes turned into slashes.
 std::string hostPath(std::u16string_view windowsPath);
