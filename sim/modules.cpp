@@ -32,6 +32,16 @@ int Modules::loadedNow(std::u16string_view name) const {
 os::Handle Modules::loadLibrary(std::u16string_view name) {
   const auto it = libraries_.find(key(name));
   if (it == libraries_.end() || it->second.entries.empty()) {
+    if (fallback_ && (it == libraries_.end() || it->second.failuresLeft == 0)) {
+      const os::Handle module = fallback_->loadLibrary(name);
+      if (module) ++fallbackLoads_[module];
+      return module;
+    }
+    if (it != libraries_.end() && it->second.failuresLeft > 0) {
+      --it->second.failuresLeft;
+      os::setLastError(it->second.failure);
+      return nullptr;
+    }
     os::setLastError(os::kErrorModNotFound);
     return nullptr;
   }
@@ -53,6 +63,7 @@ Modules::Library* Modules::find(os::Handle module) {
 }
 
 os::ProcAddress Modules::getProcAddress(os::Handle module, const char* name) {
+  if (fallbackLoads_.count(module)) return fallback_->getProcAddress(module, name);
   Library* lib = find(module);
   const auto entry = lib && name ? lib->entries.find(name) : Entries::iterator{};
   if (!lib || !name || entry == lib->entries.end()) {
@@ -63,6 +74,10 @@ os::ProcAddress Modules::getProcAddress(os::Handle module, const char* name) {
 }
 
 bool Modules::freeLibrary(os::Handle module) {
+  if (const auto loaded = fallbackLoads_.find(module); loaded != fallbackLoads_.end()) {
+    if (--loaded->second == 0) fallbackLoads_.erase(loaded);
+    return fallback_->freeLibrary(module);
+  }
   Library* lib = find(module);
   if (!lib) {
     os::setLastError(os::kErrorInvalidHandle);
