@@ -57,13 +57,34 @@ std::u16string FileSystem::absolute(std::u16string_view path) const {
   return base + std::u16string(path);
 }
 
+void FileSystem::mapFolder(std::u16string_view windowsFolder, const std::filesystem::path& hostFolder,
+                           std::optional<std::filesystem::path> lower) {
+  std::u16string key = fold(absolute(windowsFolder));
+  while (key.size() > 3 && key.back() == u'\\') key.pop_back();
+  folders_[key] = {hostFolder, std::move(lower)};
+}
+
 std::optional<std::filesystem::path> FileSystem::toHost(std::u16string_view windowsPath) const {
   const std::u16string full = absolute(windowsPath);
   if (!hasDrive(full)) return std::nullopt;
-  const auto drive = drives_.find(static_cast<char>(upper(full[0])));
-  if (drive == drives_.end()) return std::nullopt;
-  std::filesystem::path host = drive->second;
+  // The deepest mapped folder that holds the path, else its drive.
+  const std::u16string folded = fold(full);
+  const FolderMapping* folder = nullptr;
   std::size_t i = 2;
+  for (const auto& [key, mapping] : folders_) {
+    const bool holds = folded.compare(0, key.size(), key) == 0 &&
+                       (folded.size() == key.size() || isSeparator(folded[key.size()]));
+    if (holds && key.size() >= i) folder = &mapping, i = key.size();
+  }
+  std::filesystem::path root;
+  if (folder) {
+    root = folder->host;
+  } else {
+    const auto drive = drives_.find(static_cast<char>(upper(full[0])));
+    if (drive == drives_.end()) return std::nullopt;
+    root = drive->second;
+  }
+  std::filesystem::path host = root, lower = folder && folder->lower ? *folder->lower : std::filesystem::path{};
   while (i < full.size()) {
     while (i < full.size() && isSeparator(full[i])) ++i;
     std::size_t j = i;
@@ -71,13 +92,16 @@ std::optional<std::filesystem::path> FileSystem::toHost(std::u16string_view wind
     if (j > i) {
       const std::string part = os::toUtf8(std::u16string_view(full).substr(i, j - i));
       if (part == "..") {
-        if (host != drive->second) host = host.parent_path();
+        if (host != root) host = host.parent_path(), lower = lower.empty() ? lower : lower.parent_path();
       } else if (part != ".") {
         host = matchEntry(host, part);
+        if (!lower.empty()) lower = matchEntry(lower, part);
       }
     }
     i = j;
   }
+  std::error_code ec;
+  if (!lower.empty() && !std::filesystem::exists(host, ec) && std::filesystem::exists(lower, ec)) return lower;
   return host;
 }
 

@@ -22,6 +22,13 @@ class FileSystem final : public os::Files {
 
   // Maps a drive letter (A to Z, either case) to a host folder.
   void mapDrive(char letter, const std::filesystem::path& hostFolder);
+  // Maps a folder of a mapped drive (and everything below it) to a host folder of
+  // its own, such as the folder a program runs in to the host's working folder.
+  // lower, when given, lies beneath it: a name the host folder does not hold is
+  // looked up there, as files that ship beside a program are found there without
+  // being copied into the folder. New files always go to hostFolder.
+  void mapFolder(std::u16string_view windowsFolder, const std::filesystem::path& hostFolder,
+                 std::optional<std::filesystem::path> lower = std::nullopt);
 
   // The host path a Windows path names, or nothing when its drive is not mapped.
   // Existing components are matched without regard to letter case.
@@ -48,7 +55,12 @@ class FileSystem final : public os::Files {
   static std::u16string fold(std::u16string_view path);
 
   const SystemFacts& facts_;
+  struct FolderMapping {
+    std::filesystem::path host;
+    std::optional<std::filesystem::path> lower;
+  };
   std::map<char, std::filesystem::path> drives_;
+  std::map<std::u16string, FolderMapping> folders_;  // by folded Windows folder
   std::map<std::u16string, std::uint32_t> openFaults_;
   std::set<std::u16string> writeFaults_;
   std::set<os::Handle> failingHandles_;
