@@ -14,6 +14,7 @@ int SystemInfoTool::run(const std::u16string&, const std::vector<std::u16string>
     else if (option == u"/REPORT") report = args[++i];
   }
   if (report.empty()) return 1;
+  if (writesNoFile) return 0;
   SystemReportDescription description = resources;
   description.language =
       facts_.language == os::kLangJapanese ? ReportLanguage::Japanese : ReportLanguage::English;
@@ -21,9 +22,9 @@ int SystemInfoTool::run(const std::u16string&, const std::vector<std::u16string>
     return categories.find(u"+ALL") != std::u16string::npos ||
            categories.find(u"+" + foldCase(name)) != std::u16string::npos;
   };
-  if (!asked(u"ResourcesIO")) description.io.clear();
-  if (!asked(u"ResourcesMemory")) description.memory.clear();
-  if (!asked(u"ComponentsProblemDevices")) description.problemDevices.clear();
+  description.hasIo = asked(u"ResourcesIO");
+  description.hasMemory = asked(u"ResourcesMemory");
+  description.hasProblemDevices = asked(u"ComponentsProblemDevices");
   if (!writeSystemReport(files_, report, description)) return 1;
   reports_.push_back(report);
   return 0;

@@ -2,9 +2,9 @@
 // The simulated system-information tool (msinfo32.exe). Run with
 // "/categories +A+B... /report <path>" it writes the report of the machine's
 // resource ranges and problem devices to path, in the machine's user-interface
-// language, and ends with 0; categories that are not asked for come out without
-// rows. It ends with 1 when the arguments name no report or the report cannot be
-// written, and with exitStatus when a test makes it fail.
+// language, and ends with 0; categories that are not asked for are left out. It
+// ends with 1 when the arguments name no report or the report cannot be written,
+// and with exitStatus when a test makes it fail.
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +24,8 @@ class SystemInfoTool {
   SystemReportDescription resources;
   // Fault: the tool writes nothing and ends with this status.
   std::optional<int> failure;
+  // Fault: the tool ends with 0 as if it had written the report, but writes nothing.
+  bool writesNoFile = false;
 
   int run(const std::u16string& path, const std::vector<std::u16string>& args);
 

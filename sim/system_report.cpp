@@ -67,8 +67,9 @@ std::u16string systemReportText(const SystemReportDescription& report) {
   w.text().push_back(u'\xFEFF');
   w.line(std::u16string(t.systemName) + os::fromUtf8(report.systemName));
   w.line(u"");
-  rangeSection(w, t.io, t.resourceColumns, report.io);
-  rangeSection(w, t.memory, t.resourceColumns, report.memory);
+  if (report.hasIo) rangeSection(w, t.io, t.resourceColumns, report.io);
+  if (report.hasMemory) rangeSection(w, t.memory, t.resourceColumns, report.memory);
+  if (!report.hasProblemDevices) return std::move(w.text());
   w.line(t.problems);
   w.line(u"");
   w.line(t.problemColumns);

@@ -36,6 +36,8 @@ struct SystemReportDescription {
   std::vector<ReportRange> io;
   std::vector<ReportRange> memory;
   std::vector<ReportProblemDevice> problemDevices;
+  // The sections the report holds: the tool writes only the categories it is asked for.
+  bool hasIo = true, hasMemory = true, hasProblemDevices = true;
 };
 
 // The report text, byte-order mark first.
