@@ -114,6 +114,7 @@ std::intptr_t WindowSystem::controlMessage(ControlWindow& c, const Message& m) {
         c.edit.scrollCaret();
         return 1;
       case kEmReplaceSel:
+        if (onReplaceSel) onReplaceSel(c.id, textParam(m.lParam));
         c.edit.replaceSel(textParam(m.lParam), m.wParam != 0);
         return 0;
       default:

@@ -51,6 +51,9 @@ class WindowSystem final : public ui::WindowSystem {
   const ControlWindow* control(WindowHandle dialog, int id) const;
   std::u16string textOf(WindowHandle dialog, int id) const;
   const std::vector<MessageBoxRecord>& messageBoxes() const { return boxes_; }
+  // Called with every text an edit control is asked to insert (EM_REPLACESEL),
+  // before the control's limit cuts it: what a person watching the box saw go by.
+  std::function<void(int controlId, std::u16string_view text)> onReplaceSel;
   const FontDescription* fontDescription(FontHandle font) const;
   std::uint16_t iconIdOf(IconHandle icon) const;
   std::uint32_t commonControlClasses() const { return commonControlClasses_; }
