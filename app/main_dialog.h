@@ -3,6 +3,7 @@
 // library from its initialisation to its destruction, hosts the analysis engine
 // and runs the Search.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "analysis/engine.h"
@@ -21,6 +22,15 @@ class CResultBoxAdapter final : public analysis::ResultBox {
 
  private:
   ui::Dialog& m_dialog;
+};
+
+// What the latest Search found on its way, for whoever watches the dialog (the
+// command-line tool shows it); the Search itself never reads it back.
+struct SearchFindings {
+  std::optional<std::uint32_t> boardMemoryAddress;  // once the board was found
+  std::optional<std::uint32_t> boardIoAddress;      // once its I/O register was read
+  std::u16string reportPath;                         // once the report was asked for
+  std::optional<std::uint32_t> ioWindowStart, ioWindowEnd;  // once the I/O window was found
 };
 
 class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {
@@ -49,6 +59,7 @@ class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {
   ui::Font m_resultFont;
 
   analysis::Engine& engine() { return m_engine; }
+  const SearchFindings& findings() const { return m_findings; }
 
  protected:
   bool OnInitDialog() override;
@@ -68,4 +79,5 @@ class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {
 
   analysis::Engine m_engine;  // keeps m_innerWindowStart/End, m_iniPath, m_firstBlockPending
   CResultBoxAdapter m_resultBox{*this};
+  SearchFindings m_findings;
 };

@@ -22,6 +22,7 @@ bool CTmx4CheckLinkSpeedDlg::RunSearch() {
   setItemText(app::kStartBox, u"");
   setItemText(app::kEndBox, u"");
   setItemText(app::kResultBox, u"");
+  m_findings = {};
 
   const app::TargetBoard* board = CheckedTargetBoard();
   if (!board) return false;  // the radio group always has a checked button; nothing to search for otherwise
@@ -39,25 +40,31 @@ bool CTmx4CheckLinkSpeedDlg::RunSearch() {
     return false;
   }
   const std::uint32_t boardMemoryAddress = board->memoryAddress(baseRegister);
+  m_findings.boardMemoryAddress = boardMemoryAddress;
   if (boardMemoryAddress == 0) {
     ShowAppMessage(msg::kNoResourceSigns);
     return false;
   }
 
   std::u16string reportPath;
-  if (const int result = RunSystemInfoTool(reportPath); result != analysis::kResultSuccess) {
-    ShowResultError(result);
+  const int reportResult = RunSystemInfoTool(reportPath);
+  m_findings.reportPath = reportPath;
+  if (reportResult != analysis::kResultSuccess) {
+    ShowResultError(reportResult);
     return false;
   }
 
   std::uint32_t boardIoAddress = 0;
   getPciConfig(identity, match, static_cast<std::int32_t>(app::kIoAddressRegister), &boardIoAddress);
+  m_findings.boardIoAddress = boardIoAddress;
 
   std::uint32_t ioStart = 0, ioEnd = 0;
   if (m_engine.FindIoWindow(reportPath, boardIoAddress, ioStart, ioEnd) != 0) {
     ShowAppMessage(msg::kRangeFailed);
     return false;
   }
+  m_findings.ioWindowStart = ioStart;
+  m_findings.ioWindowEnd = ioEnd;
   if (ioStart != 0 || ioEnd != 0) {
     const int room = m_engine.CheckIoFreeSpace(reportPath, ioStart, ioEnd, analysis::kRequiredIoSpace);
     if (room == analysis::kResultNoIoSpace) {
