@@ -3,6 +3,7 @@
 #include <new>
 
 #include "cfgprobe/driver_names.h"
+#include "cfgprobe/host_machine.h"
 #include "cfgprobe/library_state.h"
 #include "os/platform.h"
 
@@ -40,6 +41,7 @@ int installDriver(CKXACS& library) {
 }  // namespace
 
 int OS_WINAPI KX_InitLibrary() {
+  cfgprobe::adoptHostMachine();
   if (TheLibrary && os::isValid(TheLibrary->hKXDriver)) return 1;  // already started: keep the open device
   if (!TheLibrary) {
     TheLibrary = new (std::nothrow) CKXACS;
