@@ -1,0 +1,113 @@
+#include "sim/hosted_machine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+#include "os/posix/host.h"
+#include "os/text.h"
+
+namespace sim {
+namespace {
+
+// The access driver's service name and image file, as the library installs them.
+constexpr std::string_view kDriverService = "Cfgprobe64";
+constexpr std::string_view kDriverFile = "Cfgprobe64.sys";
+constexpr std::string_view kProgramFile = "Spanfinder64.exe";
+
+std::string prepare(const std::filesystem::path& folder, bool reset) {
+  std::error_code ec;
+  if (reset) std::filesystem::remove_all(folder, ec);
+  if (ec) return "cannot reset the state folder " + folder.string() + ": " + ec.message();
+  std::filesystem::create_directories(folder / "C", ec);
+  if (ec) return "cannot create the state folder " + folder.string() + ": " + ec.message();
+  return {};
+}
+
+bool writeFile(const std::filesystem::path& path, std::string_view text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+std::optional<char> driveOf(std::u16string_view path) {
+  if (path.size() < 2 || path[1] != u':') return std::nullopt;
+  const char16_t c = path[0];
+  if (c >= u'a' && c <= u'z') return static_cast<char>(c - 32);
+  if (c >= u'A' && c <= u'Z') return static_cast<char>(c);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<std::unique_ptr<HostedMachine>, std::string> HostedMachine::open(const MachineProfile& profile,
+                                                                              const HostedMachineSetup& setup) {
+  if (std::string problem = prepare(setup.stateFolder, setup.reset); !problem.empty()) return problem;
+  const auto shipped = setup.stateFolder / "shipped";
+  std::error_code ec;
+  std::filesystem::remove_all(shipped, ec);  // made afresh from the profile every run
+  std::filesystem::create_directories(shipped, ec);
+  if (ec) return "cannot create " + shipped.string() + ": " + ec.message();
+  if (!writeFile(shipped / kProgramFile, "Spanfinder64 (simulated program file)\n") ||
+      (!profile.faults.driverFileMissing && !writeFile(shipped / kDriverFile, "Cfgprobe64 access driver (simulated)\n")))
+    return "cannot write into " + shipped.string();
+  return std::unique_ptr<HostedMachine>(new HostedMachine(profile, setup));
+}
+
+HostedMachine::HostedMachine(const MachineProfile& profile, const HostedMachineSetup& setup)
+    : profile_(profile), setup_(setup), machine_(std::make_unique<Machine>(setup.stateFolder)) {
+  apply();
+}
+
+void HostedMachine::apply() {
+  Machine& m = *machine_;
+  const WindowsProfile& windows = profile_.windows;
+  if (const auto drive = driveOf(windows.directory); drive && *drive != 'C') {
+    std::error_code ec;
+    const auto folder = setup_.stateFolder / std::string(1, *drive);
+    std::filesystem::create_directories(folder, ec);
+    m.files.mapDrive(*drive, folder);
+  }
+  m.facts.windowsDirectory = windows.directory;
+  m.facts.version = windows.version;
+  m.facts.language = windows.language == ReportLanguage::Japanese ? os::kLangJapanese : os::kLangEnglishUS;
+  m.facts.environment[u"COMSPEC"] = windows.comspec ? *windows.comspec : windows.directory + u"\\system32\\cmd.exe";
+  m.facts.currentDirectory = std::u16string(kProgramFolder);
+  m.installSystemFiles();
+  m.files.mapFolder(kProgramFolder, setup_.workingFolder, setup_.stateFolder / "shipped");
+  m.versions.programPath = std::u16string(kProgramFolder) + u"\\" + os::fromUtf8(kProgramFile);
+
+  for (const PciFunctionProfile& f : profile_.pci) {
+    const auto identity = f.config.find(0x00);
+    PciFunction& function = m.pci.add(f.location, identity == f.config.end() ? 0 : identity->second);
+    for (const auto& [offset, value] : f.config) function.set32(offset, value);
+  }
+
+  m.systemInfoTool.resources = profile_.resources;
+  m.systemInfoTool.failure = profile_.faults.systemInfoToolExitStatus;
+  m.systemInfoTool.writesNoFile = profile_.faults.systemInfoToolWritesNoFile;
+  if (profile_.faults.driverStartError) m.services.failStarts(kDriverService, *profile_.faults.driverStartError);
+
+  m.modules.fallBackTo(&os::hostModules());
+}
+
+std::optional<std::filesystem::path> defaultStateFolder(const std::string& id) {
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state)
+    return std::filesystem::path(state) / "spanfinder" / id;
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return std::filesystem::path(home) / ".local" / "state" / "spanfinder" / id;
+  return std::nullopt;
+}
+
+std::string profileId(const std::filesystem::path& profileFile) {
+  std::error_code ec;
+  const std::string path = std::filesystem::absolute(profileFile, ec).lexically_normal().string();
+  std::uint32_t hash = 2166136261u;  // FNV-1a: stable from one build to the next
+  for (unsigned char c : path) hash = (hash ^ c) * 16777619u;
+  char digest[16];
+  std::snprintf(digest, sizeof digest, "-%08x", static_cast<unsigned>(hash));
+  return profileFile.stem().string() + digest;
+}
+
+}  // namespace sim

@@ -1,0 +1,57 @@
+#pragma once
+// A machine described by a profile, run for a person: its drives live in a state
+// folder that outlasts the process (so that what one run leaves on drive C, the
+// next run finds there, as on a real PC), the folder the program runs in is the
+// host's working folder (so that the INI file lands where the person is), and the
+// files that ship with the program (Spanfinder64.exe, Cfgprobe64.sys) lie beneath
+// that folder without being copied into it. Libraries the machine does not model
+// load through the host's loader, so that the real access library runs on it.
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "sim/machine.h"
+#include "sim/profile.h"
+
+namespace sim {
+
+// The Windows folder the program runs in and the host folder holding what ships with it.
+inline constexpr std::u16string_view kProgramFolder = u"C:\\Tools";
+
+struct HostedMachineSetup {
+  std::filesystem::path stateFolder;    // holds the drives (C: is stateFolder/C)
+  std::filesystem::path workingFolder;  // the host folder behind kProgramFolder
+  bool reset = false;                   // start the state folder again from the profile
+};
+
+class HostedMachine {
+ public:
+  // Builds the machine; a message saying what is wrong when the state folder
+  // cannot be made ready.
+  static std::variant<std::unique_ptr<HostedMachine>, std::string> open(const MachineProfile& profile,
+                                                                        const HostedMachineSetup& setup);
+
+  Machine& machine() { return *machine_; }
+  const MachineProfile& profile() const { return profile_; }
+
+ private:
+  HostedMachine(const MachineProfile& profile, const HostedMachineSetup& setup);
+  void apply();
+
+  MachineProfile profile_;
+  HostedMachineSetup setup_;
+  std::unique_ptr<Machine> machine_;
+};
+
+// The default state folder of a profile: $XDG_STATE_HOME/spanfinder/<id>, else
+// ~/.local/state/spanfinder/<id>; nothing when neither variable is set.
+std::optional<std::filesystem::path> defaultStateFolder(const std::string& profileId);
+
+// A name for a profile's state folder: an example's own name, or for a file its
+// name with a short stable digest of its absolute path (two kb20.json files in
+// different folders are two machines).
+std::string profileId(const std::filesystem::path& profileFile);
+
+}  // namespace sim
