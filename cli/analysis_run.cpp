@@ -9,13 +9,6 @@ namespace {
 
 namespace msg = resources::msg;
 
-// A block line as the result box received it: "0x%08X-0x%08X\n".
-std::optional<Block> blockOf(std::u16string_view line) {
-  if (line.size() != 22 || line.substr(0, 2) != u"0x" || line.substr(10, 3) != u"-0x" || line[21] != u'\n')
-    return std::nullopt;
-  return Block{analysis::parseHexNumber(line.substr(0, 10)), analysis::parseHexNumber(line.substr(11, 10))};
-}
-
 bool failed(ConsoleHost& host, std::uint16_t id) {
   host.show(id, false);
   return false;
@@ -63,12 +56,18 @@ bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHos
 
 }  // namespace
 
+std::optional<Block> blockLine(std::u16string_view line) {
+  if (line.size() != 22 || line.substr(0, 2) != u"0x" || line.substr(10, 3) != u"-0x" || line[21] != u'\n')
+    return std::nullopt;
+  return Block{analysis::parseHexNumber(line.substr(0, 10)), analysis::parseHexNumber(line.substr(11, 10))};
+}
+
 AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, os::Files& files,
                             const BlockSink& onBlock) {
   AnalysisOutcome out;
   analysis::Engine engine(host, files);
   host.box.onAppend = [&out, &onBlock](std::u16string_view line) {
-    if (const auto block = blockOf(line)) onBlock(out, *block);
+    if (const auto block = blockLine(line)) onBlock(out, *block);
   };
   out.completed = search(request, engine, host, out);
   host.box.onAppend = nullptr;

@@ -29,13 +29,23 @@ struct Block {
   std::uint32_t start = 0, end = 0;
 };
 
+// What a Search read of the board (the analyze command is given it instead).
+struct BoardReading {
+  std::optional<std::uint32_t> memoryAddress;  // once the board was found
+  std::optional<std::uint32_t> ioAddress;      // once its I/O register was read
+};
+
 struct AnalysisOutcome {
   bool completed = false;             // the Search ran to its end (exit status 0)
   std::optional<Window> ioWindow;     // known once FindIoWindow succeeded
   std::optional<Window> memoryWindow; // known once FindMemoryWindow succeeded
   std::optional<std::u16string> ini;  // the INI file's path, when it was written whole
   std::vector<ShownMessage> messages; // in the order shown
+  std::optional<BoardReading> board;  // a Search's reading of the board (not analyze's)
 };
+
+// A block line as the result box receives it ("0x%08X-0x%08X\n"); nothing for any other text.
+std::optional<Block> blockLine(std::u16string_view line);
 
 // Blocks are handed on one by one as the result box gets them, not collected: a
 // small size cuts the holes into more blocks than memory holds. Every block comes

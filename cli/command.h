@@ -20,5 +20,8 @@ struct Dispatch {
 };
 
 void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch);
+void addSearchCommand(CLI::App& app, Dispatch& dispatch);
+void addReportCommand(CLI::App& app, Dispatch& dispatch);
+void addMachinesCommand(CLI::App& app, Dispatch& dispatch);
 
 }  // namespace cli

@@ -11,6 +11,9 @@ int main(int argc, char** argv) {
   app.require_subcommand(1, 1);
   cli::Dispatch dispatch;
   cli::addAnalyzeCommand(app, dispatch);
+  cli::addSearchCommand(app, dispatch);
+  cli::addReportCommand(app, dispatch);
+  cli::addMachinesCommand(app, dispatch);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

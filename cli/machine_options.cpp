@@ -1,0 +1,70 @@
+#include "cli/machine_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "sim/profile_source.h"
+
+namespace cli {
+namespace {
+
+std::nullptr_t refuse(const std::string& problem) {
+  std::fprintf(stderr, "spanfinder: %s\n", problem.c_str());
+  return nullptr;
+}
+
+// The host folder the program's folder stands for: the working folder. One that
+// no longer exists is still named (through the process's own link to it), so
+// that what is written there fails as writing to a vanished folder does.
+std::filesystem::path workingFolder() {
+  std::error_code ec;
+  const auto folder = std::filesystem::current_path(ec);
+  return ec ? std::filesystem::path("/proc/self/cwd") : folder;
+}
+
+}  // namespace
+
+std::string languageOption(const std::string& value) {
+  std::string folded = value;
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded == "en" || folded == "ja" ? folded : std::string();
+}
+
+void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset) {
+  command.add_option("--machine", options.machine,
+                     "A machine profile (.json file) or the name of an example machine (default: demo)");
+  command.add_option("--state", options.state,
+                     "The folder the machine's drives live in (default: one per profile under "
+                     "$XDG_STATE_HOME/spanfinder)");
+  if (withReset) command.add_flag("--reset", options.reset, "Start the machine's state again from its profile");
+  command.add_option("--language", options.language, "The machine's Windows language: en or ja");
+}
+
+std::unique_ptr<sim::HostedMachine> openMachine(const MachineOptions& options) {
+  auto loaded = sim::loadProfile(options.machine);
+  if (auto* problem = std::get_if<std::string>(&loaded)) return refuse(*problem);
+  sim::NamedProfile& named = std::get<sim::NamedProfile>(loaded);
+  if (!options.language.empty()) {
+    const std::string language = languageOption(options.language);
+    if (language.empty()) return refuse("--language must be en or ja, not '" + options.language + "'");
+    named.profile.windows.language = language == "ja" ? sim::ReportLanguage::Japanese : sim::ReportLanguage::English;
+  }
+  sim::HostedMachineSetup setup;
+  setup.reset = options.reset;
+  setup.workingFolder = workingFolder();
+  if (!options.state.empty()) {
+    setup.stateFolder = options.state;
+  } else if (const auto folder = sim::defaultStateFolder(named.id)) {
+    setup.stateFolder = *folder;
+  } else {
+    return refuse("no state folder for " + named.name + ": give --state, or set XDG_STATE_HOME or HOME");
+  }
+  auto opened = sim::HostedMachine::open(named.profile, setup);
+  if (auto* problem = std::get_if<std::string>(&opened)) return refuse(*problem);
+  return std::move(std::get<std::unique_ptr<sim::HostedMachine>>(opened));
+}
+
+}  // namespace cli

@@ -1,0 +1,108 @@
+#include "cli/program_run.h"
+
+#include "analysis/hex_number.h"
+#include "app/application.h"
+#include "app/dialog_templates.h"
+#include "app/main_dialog.h"
+#include "app/resource_ids.h"
+#include "app/version_resource.h"
+#include "os/posix/host.h"
+#include "resources/messages.h"
+#include "ui/headless/window_system.h"
+
+namespace cli {
+namespace {
+
+int radioOf(analysis::Board board) {
+  switch (board) {
+    case analysis::Board::KA10: return app::kRadioKA10;
+    case analysis::Board::KB20: return app::kRadioKB20;
+    case analysis::Board::KB40: return app::kRadioKB40;
+  }
+  return app::kRadioKB20;
+}
+
+// The program file carries its version resource, which the About box reads.
+void giveProgramItsVersion(sim::Machine& m) {
+  sim::VersionInfo::Strings strings;
+  for (const auto& s : app::kVersionStrings)
+    strings[u"\\StringFileInfo\\" + std::u16string(app::kVersionTableKey) + u"\\" + std::u16string(s.name)] =
+        std::u16string(s.value);
+  m.versions.setVersionResource(m.versions.programPath, strings);
+}
+
+// The number of a message box's text in the program's table; 0 for a text the
+// table does not hold.
+std::uint16_t messageNumber(std::u16string_view text, resources::Language language) {
+  for (std::uint16_t id = 100; id < 10000; ++id)
+    if (const std::u16string t = resources::loadMessage(id, language); !t.empty() && t == text) return id;
+  return 0;
+}
+
+// The memory window the Start and End boxes show, once they show one.
+std::optional<Window> shownWindow(ui::headless::WindowSystem& ws, ui::WindowHandle dialog) {
+  const std::u16string start = ws.textOf(dialog, app::kStartBox), end = ws.textOf(dialog, app::kEndBox);
+  if (start.empty() || end.empty()) return std::nullopt;
+  return Window{analysis::parseHexNumber(start), analysis::parseHexNumber(end)};
+}
+
+void takeFindings(const SearchFindings& f, ProgramSearchOutcome& result) {
+  result.board.memoryAddress = f.boardMemoryAddress;
+  result.board.ioAddress = f.boardIoAddress;
+  result.reportPath = f.reportPath;
+  if (f.ioWindowStart && f.ioWindowEnd) result.analysis.ioWindow = Window{*f.ioWindowStart, *f.ioWindowEnd};
+}
+
+// The Search ran to its end when its closing message came, or when the window it
+// found holds nothing to search (Start and End show 0).
+bool ranToEnd(const AnalysisOutcome& out) {
+  for (const ShownMessage& m : out.messages)
+    if (m.dialog && m.id == resources::msg::kAnalysisCompleted) return true;
+  return out.memoryWindow && out.memoryWindow->start == 0 && out.memoryWindow->end == 0 && out.messages.empty();
+}
+
+}  // namespace
+
+ProgramSearchOutcome runProgramSearch(sim::Machine& machine, const ProgramSearchRequest& request,
+                                      const BlockSink& onBlock) {
+  giveProgramItsVersion(machine);
+  machine.install();
+  ui::headless::WindowSystem ws(app::programResources(), machine.windows);
+  CTmx4CheckLinkSpeedApp program(ws, machine.platform());
+  ProgramSearchOutcome result;
+  AnalysisOutcome& out = result.analysis;
+  CTmx4CheckLinkSpeedDlg* dialog = nullptr;
+
+  ws.onReplaceSel = [&](int id, std::u16string_view text) {
+    if (id != app::kResultBox || !dialog) return;
+    const auto block = blockLine(text);
+    if (!block) return;
+    out.memoryWindow = shownWindow(ws, dialog->handle());
+    takeFindings(dialog->findings(), result);
+    onBlock(out, *block);
+  };
+  ws.then([&] {
+    dialog = dynamic_cast<CTmx4CheckLinkSpeedDlg*>(program.mainWindow());
+    if (!dialog) return;
+    result.libraryUp = true;
+    const ui::WindowHandle h = dialog->handle();
+    ws.click(h, radioOf(request.board));
+    ws.type(h, app::kSpaceSizeBox, request.sizeText);
+    ws.click(h, app::kSearchButton);
+    out.memoryWindow = shownWindow(ws, h);
+    takeFindings(dialog->findings(), result);
+    if (dialog->engine().iniFileWritten()) out.ini = dialog->engine().m_iniPath;
+  });
+  program.run();
+  ws.onReplaceSel = nullptr;
+  if (!result.libraryUp) result.libraryFailure = os::hostModulesLastFailure();
+
+  const resources::Language language = resources::languageFor(machine.facts.language);
+  for (const auto& box : ws.messageBoxes())
+    out.messages.push_back({messageNumber(box.text, language), box.text,
+                            (box.type & ui::kMbIconMask) != ui::kMbIconExclamation});
+  out.completed = ranToEnd(out);
+  return result;
+}
+
+}  // namespace cli

@@ -1,0 +1,33 @@
+#pragma once
+// The program itself on a simulated machine, used as a person uses it: the
+// application starts, its main dialog comes up and loads the access library by
+// name, the board's radio button is checked and the size typed into the Space
+// Size box, Search is pressed, every message box is read and answered with OK,
+// and the dialog is closed, which shuts the library down. What the dialog showed
+// comes back in the analyze command's terms.
+#include <string>
+
+#include "cli/analysis_run.h"
+#include "sim/machine.h"
+
+namespace cli {
+
+struct ProgramSearchRequest {
+  analysis::Board board = analysis::Board::KB20;
+  std::u16string sizeText = u"600000";  // typed into the Space Size box
+};
+
+struct ProgramSearchOutcome {
+  AnalysisOutcome analysis;       // windows, INI file and messages as the dialog showed them
+  BoardReading board;             // what the Search read of the board
+  bool libraryUp = false;         // the dialog came up with its library
+  std::string libraryFailure;     // the host loader's words when the library did not load
+  std::u16string reportPath;      // the report on the machine, once the Search asked for one
+};
+
+// Runs one Search on machine (which it installs as the platform). Blocks are
+// handed on as the result box gets them.
+ProgramSearchOutcome runProgramSearch(sim::Machine& machine, const ProgramSearchRequest& request,
+                                      const BlockSink& onBlock);
+
+}  // namespace cli

@@ -1,0 +1,90 @@
+// spanfinder report: the report a machine's system-information tool writes, run
+// with the Search's own command line.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "app/system_info_tool.h"
+#include "cli/command.h"
+#include "cli/machine_options.h"
+#include "os/text.h"
+
+namespace cli {
+namespace {
+
+struct ReportOptions {
+  MachineOptions machine;
+  std::string output;
+};
+
+int failed(const std::string& problem) {
+  std::fprintf(stderr, "spanfinder: %s\n", problem.c_str());
+  return kExitFailed;
+}
+
+// Writes bytes to path whole or not at all: a file that was there stays as it was
+// when the new one cannot be written.
+std::string writeWhole(const std::string& path, const std::string& bytes) {
+  if (path == "-") {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() ? "" : "standard output: write failed";
+  }
+  const std::filesystem::path target(path);
+  std::filesystem::path temporary = target;
+  temporary += ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::error_code ec;
+      std::filesystem::remove(temporary, ec);
+      return path + ": cannot be written";
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, target, ec);
+  if (ec) {
+    std::filesystem::remove(temporary, ec);
+    return path + ": cannot be written (" + ec.message() + ")";
+  }
+  return {};
+}
+
+int runReport(const ReportOptions& o) {
+  std::error_code ec;
+  if (o.output != "-" && std::filesystem::is_directory(o.output, ec)) {
+    std::fprintf(stderr, "spanfinder: report: --output %s is a folder\n", o.output.c_str());
+    return kExitUsage;
+  }
+  const auto hosted = openMachine(o.machine);
+  if (!hosted) return kExitUsage;
+  sim::Machine& m = hosted->machine();
+  const auto command = app::systemInfoCommand(m.facts.windowsDirectory.value_or(u""), m.facts.version);
+  if (!command) return failed("the machine's Windows folder has no \\WINDOWS in its path: no report");
+  std::filesystem::remove(m.files.toHost(command->reportPath).value_or(""), ec);
+  if (const int status = m.processes.runThroughInterpreter(command->commandLine); status != 0)
+    return failed("the system-information tool ended with status " + std::to_string(status) + ": no report");
+  const auto report = m.files.toHost(command->reportPath);
+  std::ifstream in(report.value_or(""), std::ios::binary);
+  if (!report || !in) return failed("the system-information tool wrote no report");
+  const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  if (const std::string problem = writeWhole(o.output, bytes); !problem.empty()) return failed(problem);
+  return kExitDone;
+}
+
+}  // namespace
+
+void addReportCommand(CLI::App& app, Dispatch& dispatch) {
+  auto options = std::make_shared<ReportOptions>();
+  CLI::App* sub = app.add_subcommand(
+      "report", "Write the system report a machine's system-information tool writes for the Search (UTF-16).");
+  addMachineOptions(*sub, options->machine, false);
+  sub->add_option("--output", options->output, "Where the report goes (- for standard output)")->required();
+  sub->callback([&dispatch, options] { dispatch.run = [options] { return runReport(*options); }; });
+}
+
+}  // namespace cli
