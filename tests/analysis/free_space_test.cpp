@@ -133,6 +133,8 @@ struct ProblemCase {
   int result;
 };
 
+void PrintTo(const ProblemCase& c, std::ostream* os) { *os << c.name; }
+
 class Problems : public FreeSpace, public ::testing::WithParamInterface<ProblemCase> {};
 
 TEST_P(Problems, CountLinesNamingTheBoard) {
@@ -198,6 +200,8 @@ struct BlockCase {
   const char* listed;
 };
 
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
+
 class Blocks : public FreeSpace, public ::testing::WithParamInterface<BlockCase> {};
 
 TEST_P(Blocks, CutFromTheTopOfWholeMegabytes) {
@@ -232,6 +236,8 @@ struct EdgeCase {
   std::uint32_t sizeMinusOne;
   const char* listed;
 };
+
+void PrintTo(const EdgeCase& c, std::ostream* os) { *os << c.name; }
 
 class SpaceEdges : public FreeSpace, public ::testing::WithParamInterface<EdgeCase> {};
 
