@@ -123,7 +123,7 @@ void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch) {
   sub->add_option("REPORT", options->report,
                   "The system report (UTF-16 text as the system-information tool writes it); - for standard input")
       ->required();
-  sub->add_option("--board", options->board, "KA10, KB20 or KB40")
+  sub->add_option("--board", options->board, "The board model (any case)")
       ->required()
       ->transform(CLI::IsMember(kBoards, CLI::ignore_case));
   sub->add_option("--memory-address", options->memoryAddress, "The board memory address (hexadecimal)")->required();
@@ -131,8 +131,8 @@ void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch) {
       sub->add_option("--io-address", options->ioAddress, "The board I/O address (hexadecimal); checks the I/O window");
   sub->add_option("--size", options->size, "Requested size, read as the Space Size box reads it (default 600000)");
   sub->add_option("--language", options->language,
-                  "en or ja: messages and report headings (default: messages in the environment's language, "
-                  "headings in the report's)")
+                  "The language of the messages and of the report headings looked for (any case; default: "
+                  "messages in the environment's language, headings in the report's)")
       ->transform(CLI::IsMember(kLanguages, CLI::ignore_case));
   sub->add_option("--ini-dir", options->iniDir, "Where KB20.ini or KB40.ini is written (default: the current directory)");
   sub->add_flag("--all", options->allBlocks, "Print every block line (text prints the first 100)");

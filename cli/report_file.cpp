@@ -31,6 +31,10 @@ std::optional<std::string> tooLong(const std::string& name, const std::u16string
 
 // Standard input into a new temporary file; its host path, or nothing with error set.
 std::optional<std::string> copyStandardInput(std::string& error) {
+  if (::isatty(STDIN_FILENO)) {  // the report is binary UTF-16 text: it is piped or redirected in, never typed
+    error = std::string(kStandardInput) + ": is a terminal; redirect the report into it or name its file";
+    return std::nullopt;
+  }
   std::error_code ec;
   const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
   if (ec) {

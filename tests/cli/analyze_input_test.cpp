@@ -82,6 +82,18 @@ TEST_F(AnalyzeInput, StandardInputIsAReport) {
   EXPECT_TRUE(fs::is_empty(root_ / "tmp"));
 }
 
+// A terminal is never where a report comes from: the tool says so instead of
+// waiting for one to be typed.
+TEST_F(AnalyzeInput, StandardInputFromATerminalIsRefused) {
+  const std::string command = "env LC_ALL=C " + quoted(toolPath().string()) + " analyze - --board KA10 --memory-address 1";
+  const int raw = std::system(("timeout 10 script -qec " + quoted(command) + " /dev/null >" + quoted((root_ / "out").string()) +
+                               " </dev/null")
+                                  .c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 2);
+  EXPECT_EQ(slurp(root_ / "out"),
+            "spanfinder: standard input: is a terminal; redirect the report into it or name its file\r\n");
+}
+
 // Bad usage: exit 2, one line on stderr saying what is wrong, nothing on stdout.
 struct Usage {
   const char* name;
