@@ -34,7 +34,12 @@ class EngineHost {
   // GetCurrentDirectoryW into a buffer of 260 units; empty when that fails (the
   // INI file then counts as not creatable).
   virtual std::u16string currentDirectory() = 0;
+  // The language of the messages shown.
   virtual resources::Language language() = 0;
+  // The language of the section headings looked for in the report. The program
+  // takes both from its user-interface language; the command-line tool can match
+  // the headings to the report while showing messages in the user's language.
+  virtual resources::Language headingLanguage() { return language(); }
 };
 
 }  // namespace analysis

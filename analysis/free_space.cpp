@@ -87,7 +87,7 @@ int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t win
   m_iniWritten = false;
   const Board board = m_host.checkedBoard();
   const BoardProfile& profile = boardProfile(board);
-  const resources::Language language = m_host.language();
+  const resources::Language language = m_host.headingLanguage();
   // The problem-device title comes last, so that a line naming both sections
   // opens the problem-device section.
   const SectionTitle titles[] = {

@@ -1,10 +1,12 @@
 #include "cli/analysis_output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "os/posix/host.h"
 #include "os/text.h"
+#include "resources/messages.h"
 
 namespace cli {
 namespace {
@@ -15,42 +17,92 @@ std::string hex8(std::uint32_t value) {
   return text;
 }
 
-std::string hexShort(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
-  return text;
+std::string range(std::uint32_t start, std::uint32_t end) { return hex8(start) + "-" + hex8(end); }
+
+std::string optionalHex(const std::optional<std::uint32_t>& value) { return value ? hex8(*value) : "not read"; }
+
+// The INI file as the user knows it.
+std::string iniName(const AnalysisOutcome& out) {
+  if (out.iniFolderUnknown) return os::toUtf8(out.iniPath) + " (no current directory)";
+  return os::hostPath(out.iniPath);
 }
 
 class TextPrinter final : public AnalysisPrinter {
  public:
+  explicit TextPrinter(TextOptions options) : options_(options) {}
+
   void block(const AnalysisOutcome& sofar, const Block& b) override {
-    window(sofar);
-    std::printf("%s-%s\n", hex8(b.start).c_str(), hex8(b.end).c_str());
+    windows(sofar);
+    if (blocks_++ == 0) first_ = b;
+    if (options_.allBlocks || blocks_ <= kBlockLinesShown) std::printf("%s\n", range(b.start, b.end).c_str());
   }
+
   void finish(const AnalysisOutcome& out) override {
-    window(out);
-    if (out.ini) std::printf("INI: %s\n", os::hostPath(*out.ini).c_str());
-    std::fflush(stdout);
-    for (const ShownMessage& m : out.messages) {
-      std::FILE* stream = m.dialog ? stdout : stderr;
-      std::fprintf(stream, "%u: %s\n", static_cast<unsigned>(m.id), os::toUtf8(m.text).c_str());
-      std::fflush(stream);
+    windows(out);
+    if (!options_.allBlocks && blocks_ > kBlockLinesShown) {
+      const std::uint64_t more = blocks_ - kBlockLinesShown;
+      std::printf("... %llu more block%s (use --all)\n", static_cast<unsigned long long>(more), more == 1 ? "" : "s");
     }
+    if (out.blockSize)
+      std::printf("Free blocks: %llu of 0x%X bytes\n", static_cast<unsigned long long>(blocks_),
+                  static_cast<unsigned>(*out.blockSize));
+    if (out.ini)
+      std::printf("INI: %s (%s)\n", os::hostPath(*out.ini).c_str(),
+                  blocks_ ? ("active block " + range(first_.start, first_.end)).c_str() : "header only: no block fits");
+    else if (out.iniIncomplete)
+      std::printf("INI: %s (incomplete: the write failed)\n", iniName(out).c_str());
+    std::fflush(stdout);
+    for (const ShownMessage& m : out.messages) message(out, m);
   }
 
  private:
-  void window(const AnalysisOutcome& out) {
-    if (windowDone_ || !out.memoryWindow) return;
-    std::printf("Start: %s\nEnd: %s\n", hexShort(out.memoryWindow->start).c_str(),
-                hexShort(out.memoryWindow->end).c_str());
-    windowDone_ = true;
+  // The lines before the first block, printed once.
+  void windows(const AnalysisOutcome& out) {
+    if (windowsDone_) return;
+    windowsDone_ = true;
+    if (out.board)
+      std::printf("Board: memory address %s, I/O address %s\n", optionalHex(out.board->memoryAddress).c_str(),
+                  optionalHex(out.board->ioAddress).c_str());
+    if (options_.withIo) std::printf("I/O window: %s\n", ioWindow(out).c_str());
+    std::printf("Memory window: %s\n", !out.memoryWindow           ? "not analysed"
+                                       : out.memoryWindow->empty() ? "none"
+                                                                   : range(out.memoryWindow->start, out.memoryWindow->end).c_str());
   }
-  bool windowDone_ = false;
+
+  static std::string ioWindow(const AnalysisOutcome& out) {
+    if (!out.ioWindow) return "not analysed";
+    if (out.ioWindow->empty()) return "none (no I/O range holds the address)";
+    return range(out.ioWindow->start, out.ioWindow->end) + ", 0x3000 free bytes: " +
+           (!out.ioRoom ? "not checked" : *out.ioRoom ? "found" : "not found");
+  }
+
+  // Completion messages for the user on stdout, failures on stderr naming the
+  // INI file they are about. A line break inside a text would start a line
+  // without the tool's name, so it becomes a blank.
+  static void message(const AnalysisOutcome& out, const ShownMessage& m) {
+    std::string text = os::toUtf8(m.text);
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::FILE* stream = m.dialog ? stdout : stderr;
+    const bool aboutIni = (m.id == resources::msg::kFileOpenFailed || m.id == resources::msg::kFileWriteFailed) &&
+                          !out.iniPath.empty();
+    std::fprintf(stream, "%s%s%u: %s\n", m.dialog ? "" : "spanfinder: ", aboutIni ? (iniName(out) + ": ").c_str() : "",
+                 static_cast<unsigned>(m.id), text.c_str());
+    std::fflush(stream);
+  }
+
+  TextOptions options_;
+  bool windowsDone_ = false;
+  std::uint64_t blocks_ = 0;
+  Block first_;
 };
 
 nlohmann::ordered_json windowJson(const std::optional<Window>& w) {
   if (!w) return nullptr;
   return {{"start", hex8(w->start)}, {"end", hex8(w->end)}};
+}
+
+nlohmann::ordered_json hexJson(const std::optional<std::uint32_t>& value) {
+  return value ? nlohmann::ordered_json(hex8(*value)) : nlohmann::ordered_json(nullptr);
 }
 
 // The object is laid out as nlohmann's two-space dump lays it out; the block
@@ -79,7 +131,14 @@ class JsonPrinter final : public AnalysisPrinter {
   nlohmann::ordered_json object(const AnalysisOutcome& out) const {
     nlohmann::ordered_json j;
     j["board"] = board_;
-    if (withIo_) j["ioWindow"] = windowJson(out.ioWindow);
+    if (out.board) {
+      j["boardMemoryAddress"] = hexJson(out.board->memoryAddress);
+      j["boardIoAddress"] = hexJson(out.board->ioAddress);
+    }
+    if (withIo_) {
+      j["ioWindow"] = windowJson(out.ioWindow);
+      if (out.ioWindow) j["ioWindow"]["room"] = out.ioRoom ? nlohmann::ordered_json(*out.ioRoom) : nullptr;
+    }
     j["memoryWindow"] = windowJson(out.memoryWindow);
     j["blocks"] = nlohmann::ordered_json::array();
     j["ini"] = out.ini ? nlohmann::ordered_json(os::hostPath(*out.ini)) : nlohmann::ordered_json(nullptr);
@@ -104,7 +163,7 @@ class JsonPrinter final : public AnalysisPrinter {
 
 }  // namespace
 
-std::unique_ptr<AnalysisPrinter> textPrinter() { return std::make_unique<TextPrinter>(); }
+std::unique_ptr<AnalysisPrinter> textPrinter(TextOptions options) { return std::make_unique<TextPrinter>(options); }
 std::unique_ptr<AnalysisPrinter> jsonPrinter(std::string board, bool withIo) {
   return std::make_unique<JsonPrinter>(std::move(board), withIo);
 }

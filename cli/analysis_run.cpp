@@ -14,6 +14,16 @@ bool failed(ConsoleHost& host, std::uint16_t id) {
   return false;
 }
 
+// Where the free-space search put the INI file. An empty current directory gives
+// the engine a path at the drive's root that it never opens; only the file's
+// name means anything to the user then.
+void noteIniFile(const analysis::Engine& engine, ConsoleHost& host, AnalysisOutcome& out) {
+  if (engine.m_iniPath.empty()) return;
+  out.iniFolderUnknown = host.currentDirectory().empty();
+  out.iniPath = out.iniFolderUnknown ? engine.m_iniPath.substr(engine.m_iniPath.rfind(u'\\') + 1) : engine.m_iniPath;
+  if (engine.iniFileWritten()) out.ini = engine.m_iniPath;
+}
+
 // Steps 8 to 14 of the Search, after step 5's check of the memory address; true
 // when it ran to its end.
 bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHost& host, AnalysisOutcome& out) {
@@ -26,20 +36,26 @@ bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHos
     if (engine.FindIoWindow(report, *request.ioAddress, start, end) != analysis::kResultSuccess)
       return failed(host, msg::kRangeFailed);
     out.ioWindow = Window{start, end};
-    if (start != 0 || end != 0) {
+    if (!out.ioWindow->empty()) {
       const int room = engine.CheckIoFreeSpace(report, start, end, analysis::kRequiredIoSpace);
-      if (room == analysis::kResultNoIoSpace) return failed(host, msg::kIoSpaceMissing);
+      if (room == analysis::kResultNoIoSpace) {
+        out.ioRoom = false;
+        return failed(host, msg::kIoSpaceMissing);
+      }
       if (room != analysis::kResultSuccess) return failed(host, msg::kRangeFailed);
+      out.ioRoom = true;
     }
   }
   std::uint32_t start = 0, end = 0;
   if (engine.FindMemoryWindow(report, request.memoryAddress, start, end) != analysis::kResultSuccess)
     return failed(host, msg::kRangeFailed);
   out.memoryWindow = Window{start, end};
-  if (start == 0 && end == 0) return true;
+  if (out.memoryWindow->empty()) return true;
 
-  const std::uint32_t sizeMinusOne = analysis::parseHexNumber(request.sizeText) - 1;
-  switch (engine.SearchFreeMemory(report, start, end, sizeMinusOne)) {
+  out.blockSize = analysis::parseHexNumber(request.sizeText);
+  const int result = engine.SearchFreeMemory(report, start, end, *out.blockSize - 1);
+  noteIniFile(engine, host, out);
+  switch (result) {
     case analysis::kResultProblemDevice:
       host.show(msg::kAnalysisCompleted, true);
       return true;
@@ -48,6 +64,7 @@ bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHos
       host.show(msg::kProductsWorking, true);
       return true;
     case analysis::kResultFileWriteFailed:
+      out.iniIncomplete = true;
       return false;  // the engine has shown the file-error report; the Search ends there
     default:
       return failed(host, msg::kAnalyzeFailed);
@@ -71,7 +88,6 @@ AnalysisOutcome runAnalysis(const AnalysisRequest& request, ConsoleHost& host, o
   };
   out.completed = search(request, engine, host, out);
   host.box.onAppend = nullptr;
-  if (engine.iniFileWritten()) out.ini = engine.m_iniPath;
   out.messages = host.messages;
   return out;
 }

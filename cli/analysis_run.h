@@ -23,26 +23,41 @@ struct AnalysisRequest {
 
 struct Window {
   std::uint32_t start = 0, end = 0;
+  bool empty() const { return start == 0 && end == 0; }  // no range held the address
 };
 
 struct Block {
   std::uint32_t start = 0, end = 0;
 };
 
-// What a Search read of the board (the analyze command is given it instead).
+// The two addresses read from the board's configuration registers, when a Search
+// on a machine read them; a register that was not read stays empty.
 struct BoardReading {
-  std::optional<std::uint32_t> memoryAddress;  // once the board was found
-  std::optional<std::uint32_t> ioAddress;      // once its I/O register was read
+  std::optional<std::uint32_t> memoryAddress, ioAddress;
 };
 
 struct AnalysisOutcome {
-  bool completed = false;             // the Search ran to its end (exit status 0)
-  std::optional<Window> ioWindow;     // known once FindIoWindow succeeded
-  std::optional<Window> memoryWindow; // known once FindMemoryWindow succeeded
-  std::optional<std::u16string> ini;  // the INI file's path, when it was written whole
-  std::vector<ShownMessage> messages; // in the order shown
-  std::optional<BoardReading> board;  // a Search's reading of the board (not analyze's)
+  bool completed = false;              // the Search ran to its end
+  std::optional<BoardReading> board;   // set by a Search that read the board (never by analyze)
+  std::optional<Window> ioWindow;      // known once FindIoWindow succeeded
+  std::optional<bool> ioRoom;          // whether the I/O window has 0x3000 free bytes, once checked
+  std::optional<Window> memoryWindow;  // known once FindMemoryWindow succeeded
+  std::optional<std::uint32_t> blockSize;  // the requested size, once the free-space search ran
+  // The INI file the free-space search aimed at (a Windows path); empty for KA10
+  // or when it did not get that far. Without a current directory it holds the
+  // file's name alone and iniFolderUnknown is set.
+  std::u16string iniPath;
+  bool iniFolderUnknown = false;
+  bool iniIncomplete = false;          // a write to it failed (706): what is there is incomplete
+  std::optional<std::u16string> ini;   // the INI file's path, when it was written whole
+  std::vector<ShownMessage> messages;  // in the order shown
 };
+
+// The Search ran to its end without a memory window: no range held the address,
+// or the report's headings were not the ones looked for. Not a success.
+inline bool endedWithoutMemoryWindow(const AnalysisOutcome& out) {
+  return out.completed && out.memoryWindow && out.memoryWindow->empty();
+}
 
 // A block line as the result box receives it ("0x%08X-0x%08X\n"); nothing for any other text.
 std::optional<Block> blockLine(std::u16string_view line);

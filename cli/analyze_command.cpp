@@ -2,15 +2,17 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 
 #include "cli/analysis_output.h"
 #include "cli/analysis_run.h"
 #include "cli/command.h"
+#include "cli/report_file.h"
+#include "cli/report_headings.h"
 #include "os/platform.h"
 #include "os/posix/host.h"
 #include "os/text.h"
@@ -28,7 +30,13 @@ struct AnalyzeOptions {
   std::string language;
   std::string iniDir;
   bool json = false;
+  bool allBlocks = false;
 };
+
+const std::map<std::string, analysis::Board> kBoards{
+    {"KA10", analysis::Board::KA10}, {"KB20", analysis::Board::KB20}, {"KB40", analysis::Board::KB40}};
+const std::map<std::string, resources::Language> kLanguages{{"en", resources::Language::English},
+                                                            {"ja", resources::Language::Japanese}};
 
 // A command-line address: hexadecimal, with or without 0x, at most 32 bits
 // (leading zeros do not count against them).
@@ -42,52 +50,66 @@ std::optional<std::uint32_t> parseAddress(const std::string& text) {
 }
 
 // The directory the INI file goes to: --ini-dir made absolute, else the process's
-// current directory. A directory too long for the program's 260-unit buffer is
-// passed on whole, so that the INI path does not open and the failure is
-// reported, rather than an empty directory sending the file to the root.
+// current directory; empty when that is needed and gone, which the engine takes
+// as a directory it cannot create the file in. A directory too long for the
+// program's 260-unit buffer is passed on whole, so that the INI path does not
+// open and the failure is reported, rather than sending the file to the root.
 std::u16string iniDirectory(const std::string& option) {
-  std::string dir = option.empty() ? std::filesystem::current_path().string() : option;
-  dir = std::filesystem::absolute(dir).lexically_normal().string();
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  return os::fromUtf8(dir);
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path dir = option.empty() ? fs::current_path(ec) : fs::path(option);
+  if (!ec && dir.is_relative()) dir = fs::absolute(dir, ec);
+  if (ec || dir.empty()) return {};
+  std::string text = dir.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return os::fromUtf8(text);
 }
 
 int usage(const std::string& reason) {
-  std::fprintf(stderr, "spanfinder analyze: %s\n", reason.c_str());
+  std::fprintf(stderr, "spanfinder: %s\n", reason.c_str());
   return kExitUsage;
 }
 
 int runAnalyze(const AnalyzeOptions& o) {
   AnalysisRequest request;
-  static const std::pair<const char*, analysis::Board> kBoards[] = {
-      {"KA10", analysis::Board::KA10}, {"KB20", analysis::Board::KB20}, {"KB40", analysis::Board::KB40}};
-  std::string board, upper = o.board;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  for (const auto& [name, value] : kBoards)
-    if (upper == name) board = name, request.board = value;
-  if (board.empty()) return usage("--board must be KA10, KB20 or KB40, not '" + o.board + "'");
+  request.board = kBoards.at(o.board);
   const auto memory = parseAddress(o.memoryAddress);
-  if (!memory) return usage("--memory-address is not a 32-bit hexadecimal number: '" + o.memoryAddress + "'");
+  if (!memory) return usage("--memory-address: not a 32-bit hexadecimal number: '" + o.memoryAddress + "'");
   request.memoryAddress = *memory;
   if (o.ioGiven) {
     request.ioAddress = parseAddress(o.ioAddress);
-    if (!request.ioAddress) return usage("--io-address is not a 32-bit hexadecimal number: '" + o.ioAddress + "'");
+    if (!request.ioAddress) return usage("--io-address: not a 32-bit hexadecimal number: '" + o.ioAddress + "'");
   }
-  resources::Language language = resources::languageFor(os::platform().system->userInterfaceLanguage());
-  if (o.language == "en") language = resources::Language::English;
-  else if (o.language == "ja") language = resources::Language::Japanese;
-  else if (!o.language.empty()) return usage("--language must be en or ja, not '" + o.language + "'");
-  request.reportPath = os::fromUtf8(o.report);
+  std::string unreadable;
+  const auto report = ReportFile::open(o.report, unreadable);
+  if (!report) return usage(unreadable);
+  request.reportPath = report->path();
   request.sizeText = os::fromUtf8(o.size);
 
-  ConsoleHost host(request.board, language, iniDirectory(o.iniDir));
-  const auto printer = o.json ? jsonPrinter(board, request.ioAddress.has_value()) : textPrinter();
-  const AnalysisOutcome out = runAnalysis(request, host, os::hostFiles(),
-                                          [&printer](const AnalysisOutcome& sofar, const Block& block) {
-                                            printer->block(sofar, block);
-                                          });
+  // As the program does, an explicit language is that of the messages and of the
+  // headings alike; without one the messages follow the environment and the
+  // headings the report.
+  os::Files& files = os::hostFiles();
+  const std::optional<resources::Language> given =
+      o.language.empty() ? std::nullopt : std::optional(kLanguages.at(o.language));
+  const resources::Language messages =
+      given.value_or(resources::languageFor(os::platform().system->userInterfaceLanguage()));
+  const resources::Language headings = given.value_or(reportHeadingLanguage(files, request.reportPath).value_or(messages));
+
+  ConsoleHost host(request.board, messages, headings, iniDirectory(o.iniDir));
+  const auto printer = o.json ? jsonPrinter(o.board, request.ioAddress.has_value())
+                              : textPrinter({request.ioAddress.has_value(), o.allBlocks});
+  const AnalysisOutcome out = runAnalysis(request, host, files, [&printer](const AnalysisOutcome& sofar, const Block& block) {
+    printer->block(sofar, block);
+  });
   printer->finish(out);
-  return out.completed ? kExitDone : kExitFailed;
+  if (!out.completed) return kExitFailed;
+  if (endedWithoutMemoryWindow(out)) {
+    const std::string reason = noMemoryWindowReason(files, request.reportPath, headings, request.memoryAddress);
+    std::fprintf(stderr, "spanfinder: %s: %s\n", report->name().c_str(), reason.c_str());
+    return kExitFailed;
+  }
+  return kExitDone;
 }
 
 }  // namespace
@@ -98,15 +120,22 @@ void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch) {
       "analyze",
       "Analyse a saved system report offline: the board's I/O and memory windows, the free blocks of the "
       "requested size, and the board's INI file.");
-  sub->add_option("REPORT", options->report, "The system report (UTF-16 text as the system-information tool writes it)")
+  sub->add_option("REPORT", options->report,
+                  "The system report (UTF-16 text as the system-information tool writes it); - for standard input")
       ->required();
-  sub->add_option("--board", options->board, "KA10, KB20 or KB40")->required();
+  sub->add_option("--board", options->board, "The board model (any case)")
+      ->required()
+      ->transform(CLI::IsMember(kBoards, CLI::ignore_case));
   sub->add_option("--memory-address", options->memoryAddress, "The board memory address (hexadecimal)")->required();
   CLI::Option* io =
       sub->add_option("--io-address", options->ioAddress, "The board I/O address (hexadecimal); checks the I/O window");
   sub->add_option("--size", options->size, "Requested size, read as the Space Size box reads it (default 600000)");
-  sub->add_option("--language", options->language, "en or ja (default: the environment's language)");
+  sub->add_option("--language", options->language,
+                  "The language of the messages and of the report headings looked for (any case; default: "
+                  "messages in the environment's language, headings in the report's)")
+      ->transform(CLI::IsMember(kLanguages, CLI::ignore_case));
   sub->add_option("--ini-dir", options->iniDir, "Where KB20.ini or KB40.ini is written (default: the current directory)");
+  sub->add_flag("--all", options->allBlocks, "Print every block line (text prints the first 100)");
   sub->add_flag("--json", options->json, "Print one JSON object instead of text");
   sub->callback([&dispatch, options, io] {
     options->ioGiven = io->count() > 0;

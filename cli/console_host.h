@@ -37,8 +37,11 @@ class RecordingResultBox final : public analysis::ResultBox {
 
 class ConsoleHost final : public analysis::EngineHost {
  public:
-  ConsoleHost(analysis::Board board, resources::Language language, std::u16string directory)
-      : m_board(board), m_language(language), m_directory(std::move(directory)) {}
+  // messages: the language messages are shown in; headings: the one whose section
+  // headings are looked for in the report. An empty directory is one not known.
+  ConsoleHost(analysis::Board board, resources::Language messages, resources::Language headings,
+              std::u16string directory)
+      : m_board(board), m_language(messages), m_headings(headings), m_directory(std::move(directory)) {}
 
   analysis::ResultBox& resultBox() override { return box; }
   void showAppMessage(std::uint16_t id, std::u16string_view text) override {
@@ -47,6 +50,7 @@ class ConsoleHost final : public analysis::EngineHost {
   analysis::Board checkedBoard() override { return m_board; }
   std::u16string currentDirectory() override { return m_directory; }
   resources::Language language() override { return m_language; }
+  resources::Language headingLanguage() override { return m_headings; }
 
   // Shows a message of the table by number, as the Search does.
   void show(std::uint16_t id, bool dialog);
@@ -57,6 +61,7 @@ class ConsoleHost final : public analysis::EngineHost {
  private:
   analysis::Board m_board;
   resources::Language m_language;
+  resources::Language m_headings;
   std::u16string m_directory;
 };
 

@@ -3,12 +3,27 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "cli/command.h"
+
+namespace {
+
+// The first word of the command line where a subcommand belongs, when it names
+// none: CLI11 would only say that a subcommand is required.
+std::string unknownCommand(const CLI::App& app) {
+  if (!app.get_subcommands().empty()) return {};
+  for (const std::string& word : app.remaining())
+    if (!word.empty() && word[0] != '-') return word;
+  return {};
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"Spanfinder: free memory address space for Nordvale boards (KA10, KB20, KB40).", "spanfinder"};
   app.require_subcommand(1, 1);
+  app.set_version_flag("--version", "spanfinder " SPANFINDER_VERSION);
   cli::Dispatch dispatch;
   cli::addAnalyzeCommand(app, dispatch);
   cli::addSearchCommand(app, dispatch);
@@ -16,12 +31,14 @@ int main(int argc, char** argv) {
   cli::addMachinesCommand(app, dispatch);
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
+  } catch (const CLI::Success& e) {  // --help, --help-all, --version
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "spanfinder: %s\n", e.what());
+    const std::string unknown = unknownCommand(app);
+    if (!unknown.empty())
+      std::fprintf(stderr, "spanfinder: unknown command '%s'; see spanfinder --help\n", unknown.c_str());
+    else
+      std::fprintf(stderr, "spanfinder: %s\n", e.what());
     return cli::kExitUsage;
   }
   try {

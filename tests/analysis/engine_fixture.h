@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,12 +45,14 @@ class TestHost final : public analysis::EngineHost {
   analysis::Board checkedBoard() override { return board; }
   std::u16string currentDirectory() override { return directory; }
   resources::Language language() override { return lang; }
+  resources::Language headingLanguage() override { return headings.value_or(lang); }
 
   EditBox box;
   std::vector<Shown> shown;
   analysis::Board board = analysis::Board::KB20;
   std::u16string directory;
   resources::Language lang = resources::Language::English;
+  std::optional<resources::Language> headings;  // unset: the messages' language, as in the program
 };
 
 inline sim::ReportRange range(std::uint32_t start, std::uint32_t end, std::string device = "PCI device") {

@@ -133,6 +133,8 @@ struct ProblemCase {
   int result;
 };
 
+void PrintTo(const ProblemCase& c, std::ostream* os) { *os << c.name; }
+
 class Problems : public FreeSpace, public ::testing::WithParamInterface<ProblemCase> {};
 
 TEST_P(Problems, CountLinesNamingTheBoard) {
@@ -179,12 +181,26 @@ TEST_F(FreeSpace, JapaneseReportSectionsAreFoundInJapanese) {
   EXPECT_EQ(resultText(), kExampleBlocks);
 }
 
+// A host may look for the headings of another language than that of its messages.
+TEST_F(FreeSpace, HeadingsAndMessagesEachInTheirOwnLanguage) {
+  auto report = example();
+  report.language = sim::ReportLanguage::Japanese;
+  report.problemDevices = {problem("PCI\\VEN_1195&DEV_0102&SUBSYS_01021195\\4")};
+  host.headings = resources::Language::Japanese;
+  host.directory = path("missing");
+  EXPECT_EQ(search(writeReport(report)), 104);  // the problem-device section was read
+  EXPECT_EQ(resultText(), "");
+  EXPECT_EQ(host.shown, (std::vector<analysis_test::Shown>(2, {false, u"Failed to open file."})));
+}
+
 struct BlockCase {
   const char* name;
   std::uint32_t first, last, sizeMinusOne;
   int result;
   const char* listed;
 };
+
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
 
 class Blocks : public FreeSpace, public ::testing::WithParamInterface<BlockCase> {};
 
@@ -220,6 +236,8 @@ struct EdgeCase {
   std::uint32_t sizeMinusOne;
   const char* listed;
 };
+
+void PrintTo(const EdgeCase& c, std::ostream* os) { *os << c.name; }
 
 class SpaceEdges : public FreeSpace, public ::testing::WithParamInterface<EdgeCase> {};
 

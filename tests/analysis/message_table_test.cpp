@@ -16,6 +16,8 @@ struct MessageCase {
   const char* japanese;
 };
 
+void PrintTo(const MessageCase& c, std::ostream* os) { *os << "message " << c.id; }
+
 class MessageTable : public ::testing::TestWithParam<MessageCase> {};
 
 TEST_P(MessageTable, HoldsTheTextInBothLanguages) {
@@ -53,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "I/O リソースに 0x3000 バイトの空きがありません。"},
         MessageCase{900, "Failed to initialize application.",
                     "ライブラリ初期化時に予期せぬエラーが発生しました。 "},  // the trailing blank belongs to it
-        MessageCase{9999, "An unexpected error has occurred.", "予期せぬエラーです。"}));
+        MessageCase{9999, "An unexpected error has occurred.", "予期せぬエラーです。"}),
+    [](const auto& info) { return "Message" + std::to_string(info.param.id); });
 
 TEST(MessageTableExtras, NoticeAndNotFoundTextsAndNumbersOutsideTheTable) {
   EXPECT_EQ(resources::loadMessage(104, Language::English), resources::loadMessage(104, Language::Japanese));

@@ -26,9 +26,12 @@ std::vector<std::u16string> linesOf(std::u16string_view text) {
 }
 
 struct SplitCase {
+  const char* name;
   std::u16string text;
   std::vector<std::u16string> lines;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 
 class LineSplitting : public ::testing::TestWithParam<SplitCase> {};
 
@@ -37,15 +40,17 @@ TEST_P(LineSplitting, FollowsCrLf) { EXPECT_EQ(linesOf(GetParam().text), GetPara
 INSTANTIATE_TEST_SUITE_P(
     Texts, LineSplitting,
     ::testing::Values(
-        SplitCase{u"a\r\nb\r\n", {u"a", u"b"}},
-        SplitCase{u"a\r\n\r\n\r\nb\r\n", {u"a", u"b"}},                 // empty lines give nothing
-        SplitCase{u"a\r\nlast", {u"a"}},                                 // no CR LF: not a line
-        SplitCase{u"a\rb\nc\r\n", {u"a\rb\nc"}},                         // lone CR and LF are text
-        SplitCase{u"a\r\r\nb\r\n", {u"a\r", u"b"}},
-        SplitCase{std::u16string(u"ab\0cd\r\nx\r\n", 10), {u"ab", u"x"}},  // a NUL ends the line's text
-        SplitCase{u"\xFEFFhead\r\n", {u"\xFEFFhead"}},                    // the BOM stays in the first line
-        SplitCase{u"only CR\ronly CR\r", {}}, SplitCase{u"", {}},
-        SplitCase{u"abcdefghijklmnop\r\nqrstuvwxyz0123456789\r\n", {u"abcdefghijklmnop", u"qrstuvwxyz0123456789"}}));
+        SplitCase{"twoLines", u"a\r\nb\r\n", {u"a", u"b"}},
+        SplitCase{"emptyLinesGiveNothing", u"a\r\n\r\n\r\nb\r\n", {u"a", u"b"}},
+        SplitCase{"noCrLfNoLine", u"a\r\nlast", {u"a"}},
+        SplitCase{"loneCrAndLfAreText", u"a\rb\nc\r\n", {u"a\rb\nc"}},
+        SplitCase{"crBeforeCrLf", u"a\r\r\nb\r\n", {u"a\r", u"b"}},
+        SplitCase{"nulEndsTheText", std::u16string(u"ab\0cd\r\nx\r\n", 10), {u"ab", u"x"}},
+        SplitCase{"bomStaysInTheFirstLine", u"\xFEFFhead\r\n", {u"\xFEFFhead"}},
+        SplitCase{"onlyCr", u"only CR\ronly CR\r", {}}, SplitCase{"empty", u"", {}},
+        SplitCase{"longerLines", u"abcdefghijklmnop\r\nqrstuvwxyz0123456789\r\n",
+                  {u"abcdefghijklmnop", u"qrstuvwxyz0123456789"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReportLinesTest, MarksHeaderLinesOnlyForBracketsBeforeANul) {
   const std::u16string text(u"[I/O]\r\nx[\r\nab\0[\r\nplain\r\n", 24);
@@ -56,10 +61,13 @@ TEST(ReportLinesTest, MarksHeaderLinesOnlyForBracketsBeforeANul) {
 }
 
 struct RangeCase {
+  const char* name;
   const char16_t* line;
   bool accepted;
   std::uint32_t start, end, size;
 };
+
+void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.name; }
 
 class RangeLines : public ::testing::TestWithParam<RangeCase> {};
 
@@ -76,18 +84,21 @@ TEST_P(RangeLines, Parse) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, RangeLines,
-    ::testing::Values(RangeCase{u"0xFED00000-0xFED003FF\tHPET\tOK\t", true, 0xFED00000, 0xFED003FF, 0x3FF},
-                      RangeCase{u"0xFED00000 - 0xFED003FF\tHPET\tOK\t", true, 0xFED00000, 0xFED003FF, 0x3FF},
-                      RangeCase{u"0x000A0000-0x000BFFFF\tVGA\t", true, 0xA0000, 0xBFFFF, 0x1FFFF},
-                      RangeCase{u"0xFFFFFFFF0-0x1\tx\t", true, 0xFFFFFFFF, 1, 2},
-                      RangeCase{u"0x1000-0x0FFF\tbackwards\t", true, 0x1000, 0xFFF, 0xFFFFFFFF},
-                      RangeCase{u"0x\t-zz\t", false, 0, 0, 0},  // "-zz" is past the TAB: no hyphen before it
-                      RangeCase{u"0xA-zz\tx\t", true, 0xA, 0, 0xFFFFFFF6},
-                      RangeCase{u"0xFED00000-0xFED003FF HPET OK", false, 0, 0, 0},  // no TAB
-                      RangeCase{u"0XFED00000-0XFED003FF\tHPET\t", false, 0, 0, 0},   // upper-case X
-                      RangeCase{u" 0xFED00000-0xFED003FF\tHPET\t", false, 0, 0, 0},  // must begin with 0x
-                      RangeCase{u"0xFED00000\tHPET\t", false, 0, 0, 0},              // no hyphen
-                      RangeCase{u"Resource\tDevice\tStatus\t", false, 0, 0, 0}, RangeCase{u"[Memory]", false, 0, 0, 0}));
+    ::testing::Values(
+        RangeCase{"plain", u"0xFED00000-0xFED003FF\tHPET\tOK\t", true, 0xFED00000, 0xFED003FF, 0x3FF},
+        RangeCase{"blanksAroundHyphen", u"0xFED00000 - 0xFED003FF\tHPET\tOK\t", true, 0xFED00000, 0xFED003FF, 0x3FF},
+        RangeCase{"leadingZeros", u"0x000A0000-0x000BFFFF\tVGA\t", true, 0xA0000, 0xBFFFF, 0x1FFFF},
+        RangeCase{"startOverflows", u"0xFFFFFFFF0-0x1\tx\t", true, 0xFFFFFFFF, 1, 2},
+        RangeCase{"backwards", u"0x1000-0x0FFF\tbackwards\t", true, 0x1000, 0xFFF, 0xFFFFFFFF},
+        RangeCase{"hyphenPastTheTab", u"0x\t-zz\t", false, 0, 0, 0},
+        RangeCase{"endWithoutDigits", u"0xA-zz\tx\t", true, 0xA, 0, 0xFFFFFFF6},
+        RangeCase{"noTab", u"0xFED00000-0xFED003FF HPET OK", false, 0, 0, 0},
+        RangeCase{"upperCaseX", u"0XFED00000-0XFED003FF\tHPET\t", false, 0, 0, 0},
+        RangeCase{"leadingBlank", u" 0xFED00000-0xFED003FF\tHPET\t", false, 0, 0, 0},
+        RangeCase{"noHyphen", u"0xFED00000\tHPET\t", false, 0, 0, 0},
+        RangeCase{"columnHeadings", u"Resource\tDevice\tStatus\t", false, 0, 0, 0},
+        RangeCase{"header", u"[Memory]", false, 0, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Records every line a scan hands on, with its section.
 class Recorder final : public analysis::ReportLineSink {
@@ -128,6 +139,8 @@ struct HeaderCase {
   std::u16string text;
   std::vector<std::u16string> memoryLines;
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
 
 class HeaderLines : public EngineTest, public ::testing::WithParamInterface<HeaderCase> {};
 
@@ -197,6 +210,8 @@ struct BadReport {
   std::string bytes;
   bool present;
 };
+
+void PrintTo(const BadReport& c, std::ostream* os) { *os << c.name; }
 
 class BadReports : public EngineTest, public ::testing::WithParamInterface<BadReport> {};
 

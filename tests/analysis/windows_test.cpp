@@ -51,6 +51,8 @@ struct IoRoomCase {
   int result;
 };
 
+void PrintTo(const IoRoomCase& c, std::ostream* os) { *os << c.name; }
+
 class IoRoom : public IoWindow, public ::testing::WithParamInterface<IoRoomCase> {};
 
 TEST_P(IoRoom, NeedsThreeWholeFreePages) {

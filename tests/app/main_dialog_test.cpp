@@ -242,7 +242,12 @@ TEST_P(MinimisedIcon, IsCentredByTheRoundingRule) {
 INSTANTIATE_TEST_SUITE_P(Cases, MinimisedIcon,
                          ::testing::Values(IconCase{36, 36, 32, 2, 2}, IconCase{37, 33, 32, 3, 1},
                                            IconCase{160, 28, 32, 64, -1}, IconCase{0, 0, 32, -15, -15},
-                                           IconCase{49, 49, 48, 1, 1}));
+                                           IconCase{49, 49, 48, 1, 1}),
+                         [](const auto& info) {
+                           const IconCase& c = info.param;
+                           return "Client" + std::to_string(c.clientWidth) + "x" + std::to_string(c.clientHeight) +
+                                  "Icon" + std::to_string(c.iconSize);
+                         });
 
 }  // namespace
 }  // namespace app_test

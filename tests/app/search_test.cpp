@@ -151,7 +151,9 @@ TEST_P(AnalysisStepFails, EndsWith502AndEmptyBoxes) {
   EXPECT_EQ(start_ + end_, u"");
 }
 
-INSTANTIATE_TEST_SUITE_P(OpenNumber, AnalysisStepFails, ::testing::Values(1, 2, 3));
+INSTANTIATE_TEST_SUITE_P(OpenNumber, AnalysisStepFails, ::testing::Values(1, 2, 3), [](const auto& info) {
+  return std::string(info.param == 1 ? "IoWindow" : info.param == 2 ? "IoRoom" : "MemoryWindow");
+});
 
 // A current directory too long for the 260-unit buffer must not turn into an
 // empty one: "\\KB20.ini" would then be written into the root of the drive.
@@ -165,7 +167,8 @@ TEST_P(LongCurrentDirectory, WritesNoIniFileElsewhere) {
   EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{appBox(703), appBox(703), appBox(510)}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, LongCurrentDirectory, ::testing::Values(259, 260, 300));
+INSTANTIATE_TEST_SUITE_P(Lengths, LongCurrentDirectory, ::testing::Values(259, 260, 300),
+                         [](const auto& info) { return "Units" + std::to_string(info.param); });
 
 TEST_F(Search, MemoryWindowZeroShowsZeroInBothBoxes) {
   library.registers[0x10] = 0x00100000;  // inside no memory range

@@ -120,7 +120,8 @@ TEST_P(LongCommandLine, RunsOnlyWhatFits) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, LongCommandLine, ::testing::Values(518, 519, 520, 521));
+INSTANTIATE_TEST_SUITE_P(Lengths, LongCommandLine, ::testing::Values(518, 519, 520, 521),
+                         [](const auto& info) { return "Units" + std::to_string(info.param); });
 
 TEST_F(ProgramTest, WindowsDirectoryTooLongForItsBufferIsUnavailable) {
   m().facts.windowsDirectory = u"C:\\Windows" + std::u16string(260, u'x');

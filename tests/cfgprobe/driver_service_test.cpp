@@ -29,6 +29,8 @@ struct PathCase {
   bool fits;
 };
 
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.folderLength << " characters"; }
+
 class DriverPath : public DriverService, public ::testing::WithParamInterface<PathCase> {};
 
 // "\Cfgprobe64.sys" adds 15 characters; the whole path and its terminator must fit in 260.
@@ -49,7 +51,11 @@ TEST_P(DriverPath, FitsOrLeavesNoPathAtAll) {
 
 INSTANTIATE_TEST_SUITE_P(Lengths, DriverPath,
                          ::testing::Values(PathCase{8, true}, PathCase{244, true}, PathCase{245, false},
-                                           PathCase{259, false}, PathCase{300, false}));
+                                           PathCase{259, false}, PathCase{300, false}),
+                         [](const auto& info) {
+                           return "Folder" + std::to_string(info.param.folderLength) +
+                                  (info.param.fits ? "Fits" : "DoesNotFit");
+                         });
 
 TEST_F(DriverService, PathIsTheCurrentFolderAndTheDriverFile) {
   char buffer[kPathBufferSize];
@@ -148,6 +154,8 @@ struct BitnessCase {
   int result;
   int flag;
 };
+
+void PrintTo(const BitnessCase& c, std::ostream* os) { *os << c.name; }
 
 class Bitness : public LibraryTest, public ::testing::WithParamInterface<BitnessCase> {};
 

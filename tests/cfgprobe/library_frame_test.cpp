@@ -52,6 +52,8 @@ struct InitCase {
   int deleted;
 };
 
+void PrintTo(const InitCase& c, std::ostream* os) { *os << c.name; }
+
 class InitOutcome : public LibraryTest, public ::testing::WithParamInterface<InitCase> {
  public:
   using LibraryTest::removeDriverFile;
@@ -229,7 +231,8 @@ TEST_P(OutsideInitialisation, ExportsFailCleanly) {
   EXPECT_EQ(machine().accessDriver.requests(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(BeforeInitAndAfterExit, OutsideInitialisation, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(BeforeInitAndAfterExit, OutsideInitialisation, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "AfterExit" : "BeforeInit"; });
 
 // With the library up, a null pointer or an index outside 1 to 16 is refused with
 // a failure value; nothing is written and nothing crashes.

@@ -34,6 +34,8 @@ struct MatchCase {
   int result;
 };
 
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.name; }
+
 class MatchWord : public PciConfig, public ::testing::WithParamInterface<MatchCase> {};
 
 TEST_P(MatchWord, FunctionIsFoundOnlyWhenItsRegister94Matches) {

@@ -1,117 +1,24 @@
 // spanfinder analyze end to end: the built tool on reports in the real layout,
 // checked against its output contract (text, JSON, exit status, INI file).
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "os/posix/host.h"
-#include "os/text.h"
-#include "sim/system_report.h"
+#include "cli_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace cli_test;
 
-struct ToolRun {
-  int status = -1;
-  std::string out, err;
-};
-
-fs::path toolPath() { return fs::read_symlink("/proc/self/exe").parent_path() / "spanfinder"; }
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string quoted(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-class AnalyzeCli : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("spanfinder-cli-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "ini");
-    ASSERT_TRUE(fs::exists(toolPath())) << toolPath();
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  std::string report(const sim::SystemReportDescription& description) {
-    const fs::path p = root_ / "msinfo.txt";
-    EXPECT_TRUE(sim::writeSystemReport(os::hostFiles(), os::fromUtf8(p.string()), description));
-    return p.string();
-  }
-
-  ToolRun run(const std::vector<std::string>& args, const std::string& environment = "env LC_ALL=C") {
-    std::string command = environment + " " + quoted(toolPath().string());
-    for (const auto& a : args) command += " " + quoted(a);
-    command += " >" + quoted((root_ / "out").string()) + " 2>" + quoted((root_ / "err").string());
-    ToolRun r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(root_ / "out");
-    r.err = slurp(root_ / "err");
-    return r;
-  }
-
-  std::vector<std::string> analyze(const std::string& reportPath, std::vector<std::string> more) {
-    std::vector<std::string> args{"analyze", reportPath};
-    if (std::find(more.begin(), more.end(), "--ini-dir") == more.end())
-      args.insert(args.end(), {"--ini-dir", (root_ / "ini").string()});
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-  }
-
-  std::string iniText(const std::string& name) {
-    std::u16string text;
-    const std::string bytes = slurp(root_ / "ini" / name);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                           (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    return os::toUtf8(text);
-  }
-
-  fs::path root_;
-};
-
-sim::ReportRange r(std::uint32_t start, std::uint32_t end) { return {start, end, "PCI device", "OK"}; }
-
-// I/O window 0x0D00-0xFFFF with room; memory window 0xF0000000-0xF3FFFFFF as in
-// the free-space search's worked example, listed out of order and with duplicates.
-sim::SystemReportDescription machine() {
-  sim::SystemReportDescription d;
-  d.io = {r(0x0000, 0x0CF7), r(0x0D00, 0xFFFF), r(0xE000, 0xEFFF), r(0xE000, 0xE0FF), r(0xE000, 0xEFFF)};
-  d.memory = {r(0xF2000000, 0xF2003FFF), r(0xF0000000, 0xF3FFFFFF), r(0xF0000000, 0xF00FFFFF),
-              r(0xF2000000, 0xF2FFFFFF), r(0xF0000000, 0xF00FFFFF), r(0xFED00000, 0xFED003FF)};
-  return d;
-}
-
-const char* const kExampleBlocks =
-    "0xF1A00000-0xF1FFFFFF\n0xF1400000-0xF19FFFFF\n0xF0E00000-0xF13FFFFF\n0xF0800000-0xF0DFFFFF\n"
-    "0xF0200000-0xF07FFFFF\n0xF3A00000-0xF3FFFFFF\n0xF3400000-0xF39FFFFF\n0xF2E00000-0xF33FFFFF\n"
-    "0xF2800000-0xF2DFFFFF\n0xF2200000-0xF27FFFFF\n";
+class AnalyzeCli : public ToolTest {};
 
 TEST_F(AnalyzeCli, TextContract) {
-  const ToolRun run = this->run(analyze(report(machine()), {"--board", "KB20", "--memory-address", "F2000000",
+  const ToolRun run = this->run(analyze(report(machine()), {"--board", "kb20", "--memory-address", "F2000000",
                                                         "--io-address", "0xE001"}));
   EXPECT_EQ(run.status, 0) << run.err;
   const std::string ini = (root_ / "ini" / "KB20.ini").string();
-  EXPECT_EQ(run.out, std::string("Start: F0000000\nEnd: F3FFFFFF\n") + kExampleBlocks + "INI: " + ini +
-                         "\n503: Analysis was completed.\n"
+  EXPECT_EQ(run.out, std::string("I/O window: 0x00000D00-0x0000FFFF, 0x3000 free bytes: found\n"
+                                 "Memory window: 0xF0000000-0xF3FFFFFF\n") +
+                         kExampleBlocks + "Free blocks: 10 of 0x600000 bytes\nINI: " + ini +
+                         " (active block 0xF1A00000-0xF1FFFFFF)\n503: Analysis was completed.\n"
                          "509: Nordvale products are working. There is no need to change the resource range.\n");
   EXPECT_EQ(run.err, "");
   const std::string text = iniText("KB20.ini");
@@ -126,8 +33,12 @@ TEST_F(AnalyzeCli, JsonContract) {
                                                           "--io-address", "E001", "--json"}));
   EXPECT_EQ(run.status, 0) << run.err;
   const auto j = nlohmann::json::parse(run.out);
+  const auto inOrder = nlohmann::ordered_json::parse(run.out);
+  std::vector<std::string> keys;
+  for (const auto& item : inOrder.items()) keys.push_back(item.key());
+  EXPECT_EQ(keys, (std::vector<std::string>{"board", "ioWindow", "memoryWindow", "blocks", "ini", "messages"}));
   EXPECT_EQ(j["board"], "KB20");
-  EXPECT_EQ(j["ioWindow"], nlohmann::json({{"start", "0x00000D00"}, {"end", "0x0000FFFF"}}));
+  EXPECT_EQ(j["ioWindow"], nlohmann::json::parse(R"({"start":"0x00000D00","end":"0x0000FFFF","room":true})"));
   EXPECT_EQ(j["memoryWindow"], nlohmann::json({{"start", "0xF0000000"}, {"end", "0xF3FFFFFF"}}));
   ASSERT_EQ(j["blocks"].size(), 10u);
   EXPECT_EQ(j["blocks"][0], nlohmann::json({{"start", "0xF1A00000"}, {"end", "0xF1FFFFFF"}}));
@@ -140,8 +51,8 @@ TEST_F(AnalyzeCli, JsonContract) {
 struct Failure {
   const char* name;
   std::vector<std::string> options;
-  bool reportPresent;
-  std::string stderrText;
+  std::string stdoutText;
+  std::string stderrText;    // REPORT and INI stand for the report's and the INI folder's paths
   const char* ioWindow;      // JSON of ioWindow, or nullptr when absent
   const char* memoryWindow;  // JSON of memoryWindow
 };
@@ -150,19 +61,21 @@ void PrintTo(const Failure& f, std::ostream* os) { *os << f.name; }
 
 class AnalyzeFailures : public AnalyzeCli, public ::testing::WithParamInterface<Failure> {};
 
+// A narrow I/O window (one free page) besides the example machine.
+sim::SystemReportDescription narrowIo() {
+  auto description = machine();
+  description.io.push_back(r(0x10000, 0x11FFF));
+  description.io.push_back(r(0x10000, 0x107FF));
+  return description;
+}
+
 TEST_P(AnalyzeFailures, EndWithTheirMessageAndStatusOne) {
   const Failure& f = GetParam();
-  std::string path = (root_ / "missing.txt").string();
-  if (f.reportPresent) {
-    auto description = machine();
-    description.io.push_back(r(0x10000, 0x11FFF));  // a narrow I/O window, one free page
-    description.io.push_back(r(0x10000, 0x107FF));
-    path = report(description);
-  }
+  const std::string path = report(narrowIo());
   const ToolRun text = run(analyze(path, f.options));
   EXPECT_EQ(text.status, 1);
-  EXPECT_EQ(text.err, f.stderrText);
-  EXPECT_EQ(text.out.find("INI:"), std::string::npos);
+  EXPECT_EQ(text.out, f.stdoutText);
+  EXPECT_EQ(text.err, replaced(replaced(f.stderrText, "REPORT", path), "INI", (root_ / "ini").string()));
 
   auto jsonOptions = f.options;
   jsonOptions.push_back("--json");
@@ -178,27 +91,61 @@ TEST_P(AnalyzeFailures, EndWithTheirMessageAndStatusOne) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, AnalyzeFailures,
     ::testing::Values(
-        Failure{"missingReport", {"--board", "KB20", "--memory-address", "F2000000", "--io-address", "E001"}, false,
-                "502: Failed to get resource range.\n", "null", "null"},
-        Failure{"missingReportNoIo", {"--board", "KB20", "--memory-address", "F2000000"}, false,
-                "502: Failed to get resource range.\n", nullptr, "null"},
-        Failure{"noIoRoom", {"--board", "KB20", "--memory-address", "F2000000", "--io-address", "10010"}, true,
-                "705: I/O resources is not free of 0x3000 bytes.\n", R"({"start":"0x00010000","end":"0x00011FFF"})",
+        Failure{"noIoRoom",
+                {"--board", "KB20", "--memory-address", "F2000000", "--io-address", "10010"},
+                "I/O window: 0x00010000-0x00011FFF, 0x3000 free bytes: not found\nMemory window: not analysed\n",
+                "spanfinder: 705: I/O resources is not free of 0x3000 bytes.\n",
+                R"({"start":"0x00010000","end":"0x00011FFF","room":false})", "null"},
+        Failure{"noMemoryAddress",
+                {"--board", "KA10", "--memory-address", "0", "--io-address", "E001"},
+                "I/O window: not analysed\nMemory window: not analysed\n",
+                "spanfinder: 501: Because there are no signs of resource allocation analysis is impossible.\n", "null",
                 "null"},
-        Failure{"noMemoryAddress", {"--board", "KA10", "--memory-address", "0", "--io-address", "E001"}, true,
-                "501: Because there are no signs of resource allocation analysis is impossible.\n", "null", "null"},
-        Failure{"iniDirMissing", {"--board", "KB40", "--memory-address", "F2000000", "--ini-dir", "/nonexistent/dir"},
-                true, "703: Failed to open file.\n703: Failed to open file.\n510: Analyze failed.\n", nullptr,
-                R"({"start":"0xF0000000","end":"0xF3FFFFFF"})"}),
+        Failure{"iniDirMissing",
+                {"--board", "KB40", "--memory-address", "F2000000", "--ini-dir", "/nonexistent/dir"},
+                "Memory window: 0xF0000000-0xF3FFFFFF\nFree blocks: 0 of 0x600000 bytes\n",
+                "spanfinder: /nonexistent/dir/KB40.ini: 703: Failed to open file.\n"
+                "spanfinder: /nonexistent/dir/KB40.ini: 703: Failed to open file.\n"
+                "spanfinder: 510: Analyze failed.\n",
+                nullptr, R"({"start":"0xF0000000","end":"0xF3FFFFFF"})"},
+        Failure{"noRangeHoldsTheAddress",
+                {"--board", "KB20", "--memory-address", "10000000", "--io-address", "20000"},
+                "I/O window: none (no I/O range holds the address)\nMemory window: none\n",
+                "spanfinder: REPORT: no memory window: no range of the \"[Memory]\" section holds 0x10000000 "
+                "(it lists 6 ranges)\n",
+                R"({"start":"0x00000000","end":"0x00000000","room":null})",
+                R"({"start":"0x00000000","end":"0x00000000"})"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A failed write leaves a partial INI file; the tool says so and names it. A
+// 1024-byte file-size limit lets the header and nine blocks in and cuts the
+// tenth; stdout goes through a pipe, which the limit does not reach.
+TEST_F(AnalyzeCli, AFailedIniWriteNamesTheIncompleteFile) {
+  const std::string path = report(machine());
+  const std::string ini = (root_ / "ini" / "KB20.ini").string();
+  const std::string limited =
+      "bash -c 'trap \"\" XFSZ; (ulimit -f 1; exec \"$0\" \"$@\") | cat; exit ${PIPESTATUS[0]}' env LC_ALL=C";
+  const ToolRun text = run(analyze(path, {"--board", "KB20", "--memory-address", "F2000000"}), limited);
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.out, std::string("Memory window: 0xF0000000-0xF3FFFFFF\n") + kExampleBlocks +
+                          "Free blocks: 10 of 0x600000 bytes\nINI: " + ini + " (incomplete: the write failed)\n");
+  EXPECT_EQ(text.err, "spanfinder: " + ini + ": 706: Failed to write file.\n");
+  EXPECT_EQ(fs::file_size(ini), 1024u);
+
+  const ToolRun json = run(analyze(path, {"--board", "KB20", "--memory-address", "F2000000", "--json"}), limited);
+  EXPECT_EQ(json.status, 1);
+  const auto j = nlohmann::json::parse(json.out);
+  EXPECT_TRUE(j["ini"].is_null());
+  EXPECT_EQ(j["messages"], nlohmann::json::parse(R"([{"id":706,"text":"Failed to write file."}])"));
+}
 
 TEST_F(AnalyzeCli, SizesThatFitNothingStillComplete) {
   const std::string path = report(machine());
   for (const char* size : {"", "0", "zz", "-1"}) {
     const ToolRun run = this->run(analyze(path, {"--board", "KB20", "--memory-address", "F2000000", "--size", size}));
     EXPECT_EQ(run.status, 0) << size;
-    EXPECT_EQ(run.out.find("0xF"), std::string::npos) << size;  // no block
-    EXPECT_NE(run.out.find("509: "), std::string::npos) << size;
+    EXPECT_EQ(run.out.find("0xF1"), std::string::npos) << size;  // no block
+    EXPECT_NE(run.out.find(" (header only: no block fits)\n503: "), std::string::npos) << size;
     EXPECT_EQ(iniText("KB20.ini"),
               "[USE]\r\nVer=1011\r\nSATA1=1\r\nSATA2=1\r\nPCCard=1\r\nSxS=1\r\nI/O=0\r\nUSB=1\r\n"
               "PayloadSize=0\r\nSataSSC=0\r\n");
@@ -206,7 +153,8 @@ TEST_F(AnalyzeCli, SizesThatFitNothingStillComplete) {
   // A size with text after its digits is read up to them, as the Space Size box is.
   const ToolRun run = this->run(analyze(path, {"--board", "KA10", "--memory-address", "F2000000", "--size", "0x1000000 MB"}));
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("0xF1000000-0xF1FFFFFF\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\n0xF1000000-0xF1FFFFFF\n0xF3000000-0xF3FFFFFF\nFree blocks: 2 of 0x1000000 bytes\n503: "),
+            std::string::npos);
 }
 
 TEST_F(AnalyzeCli, AddressesWithLeadingZerosAreThirtyTwoBitValues) {
@@ -215,12 +163,59 @@ TEST_F(AnalyzeCli, AddressesWithLeadingZerosAreThirtyTwoBitValues) {
     const ToolRun run = this->run(analyze(path, {"--board", "KA10", "--memory-address", address, "--io-address",
                                                  "0x00000000E001"}));
     EXPECT_EQ(run.status, 0) << address << ": " << run.err;
-    EXPECT_EQ(run.out.substr(0, 30), "Start: F0000000\nEnd: F3FFFFFF\n") << address;
+    EXPECT_EQ(run.out.substr(0, 97),
+              "I/O window: 0x00000D00-0x0000FFFF, 0x3000 free bytes: found\nMemory window: 0xF0000000-0xF3FFFFFF\n")
+        << address;
   }
 }
 
-// A one-byte size cuts a 1 MB hole into a million blocks: they are printed as
-// they come, in memory that does not grow with their number.
+// Text stops after a hundred block lines unless every one is asked for; the count
+// of the rest and the total still come.
+struct BlockCap {
+  const char* name;
+  std::uint32_t windowEnd;  // with 0x100000-byte blocks from 0xF0100000 up to it
+  bool all;
+  std::size_t lines;        // block lines printed
+  std::string tail;         // what follows the last of them
+};
+
+void PrintTo(const BlockCap& c, std::ostream* os) { *os << c.name; }
+
+class TextBlockCap : public AnalyzeCli, public ::testing::WithParamInterface<BlockCap> {};
+
+const std::string kCompleted =
+    "503: Analysis was completed.\n509: Nordvale products are working. There is no need to change the resource range.\n";
+
+TEST_P(TextBlockCap, ShowsAHundredLinesUnlessAll) {
+  const BlockCap& c = GetParam();
+  sim::SystemReportDescription description;
+  description.memory = {r(0xF0000000, c.windowEnd), r(0xF0000000, 0xF00FFFFF)};
+  std::vector<std::string> options{"--board", "KA10", "--memory-address", "F0100000", "--size", "100000"};
+  if (c.all) options.push_back("--all");
+  const ToolRun run = this->run(analyze(report(description), options));
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::size_t lines = 0;
+  std::size_t at = run.out.find('\n') + 1;  // after the memory window
+  for (; run.out.compare(at, 2, "0x") == 0; at = run.out.find('\n', at) + 1) ++lines;
+  EXPECT_EQ(lines, c.lines);
+  EXPECT_EQ(run.out.substr(at), c.tail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, TextBlockCap,
+    ::testing::Values(
+        BlockCap{"exactlyAHundred", 0xF64FFFFF, false, 100,
+                 "Free blocks: 100 of 0x100000 bytes\n" + kCompleted},
+        BlockCap{"oneMore", 0xF65FFFFF, false, 100,
+                 "... 1 more block (use --all)\nFree blocks: 101 of 0x100000 bytes\n" + kCompleted},
+        BlockCap{"manyMore", 0xFFFFFFFF, false, 100,
+                 "... 155 more blocks (use --all)\nFree blocks: 255 of 0x100000 bytes\n" + kCompleted},
+        BlockCap{"allAskedFor", 0xFFFFFFFF, true, 255,
+                 "Free blocks: 255 of 0x100000 bytes\n" + kCompleted}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A one-byte size cuts a 1 MB hole into a million blocks: they are counted or
+// printed as they come, in memory that does not grow with their number.
 TEST_F(AnalyzeCli, AMillionBlocksStreamInBoundedMemory) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "an address-sanitized tool reserves more address space than the limit allows";
@@ -228,73 +223,28 @@ TEST_F(AnalyzeCli, AMillionBlocksStreamInBoundedMemory) {
   sim::SystemReportDescription description;
   description.memory = {r(0xF0000000, 0xF3FFFFFF), r(0xF0000000, 0xF00FFFFF), r(0xF0200000, 0xF3FFFFFF)};
   const std::string path = report(description);
-  for (const bool json : {false, true}) {
+  const std::string done = "Free blocks: 1048575 of 0x1 bytes\n503: Analysis was completed.\n";
+  const std::pair<const char*, std::string> outputs[] = {
+      {"", "\n0xF01FFF9C-0xF01FFF9C\n... 1048475 more blocks (use --all)\n" + done},
+      {"--all", "\n0xF0100001-0xF0100001\n" + done},
+      {"--json", "\"start\": \"0xF0100001\",\n      \"end\": \"0xF0100001\"\n    }\n  ],\n"}};
+  for (const auto& [option, last] : outputs) {
     std::string command = "bash -c 'ulimit -v 32768; \"$0\" \"$@\" | tail -n 30; exit ${PIPESTATUS[0]}' " +
                           quoted(toolPath().string());
     for (const std::string& a : analyze(path, {"--board", "KA10", "--memory-address", "F0100000", "--size", "1"}))
       command += " " + quoted(a);
-    if (json) command += " --json";
+    if (*option) command += std::string(" ") + option;
     command += " >" + quoted((root_ / "out").string()) + " 2>" + quoted((root_ / "err").string());
     const int raw = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(root_ / "err");
     EXPECT_EQ(slurp(root_ / "err"), "");
     const std::string tail = slurp(root_ / "out");
-    const std::string last = json ? "\"start\": \"0xF0100001\",\n      \"end\": \"0xF0100001\"\n    }\n  ],\n"
-                                  : "\n0xF0100001-0xF0100001\n503: Analysis was completed.\n";
-    EXPECT_NE(tail.find(last), std::string::npos) << tail;
-    if (json) {
+    EXPECT_NE(tail.find(last), std::string::npos) << option << ": " << tail;
+    if (std::string(option) == "--json") {
       EXPECT_EQ(nlohmann::json::parse(tail.substr(tail.find("  \"ini\"")).insert(0, "{"))["ini"], nullptr);
     }
   }
-}
-
-TEST_F(AnalyzeCli, NoMemoryWindowEndsQuietly) {
-  const ToolRun run = this->run(analyze(report(machine()), {"--board", "KB20", "--memory-address", "10000000"}));
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "Start: 0\nEnd: 0\n");
-  EXPECT_EQ(run.err, "");
-  EXPECT_FALSE(fs::exists(root_ / "ini" / "KB20.ini"));
-}
-
-TEST_F(AnalyzeCli, LanguageFollowsTheEnvironmentUnlessGiven) {
-  auto description = machine();
-  description.language = sim::ReportLanguage::Japanese;
-  const std::string path = report(description);
-  const std::vector<std::string> args = analyze(path, {"--board", "KB20", "--memory-address", "F2000000"});
-  const ToolRun japanese = run(args, "env -u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8");
-  EXPECT_EQ(japanese.status, 0);
-  EXPECT_NE(japanese.out.find("503: 解析が完了しました。\n"), std::string::npos) << japanese.out;
-  EXPECT_NE(japanese.out.find("0xF1A00000-0xF1FFFFFF"), std::string::npos);
-
-  // In English the report's "[メモリ]" section is not found: no window.
-  auto english = args;
-  english.insert(english.end(), {"--language", "en"});
-  const ToolRun run = this->run(english, "env -u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "Start: 0\nEnd: 0\n");
-}
-
-TEST_F(AnalyzeCli, BadUsageWritesNothing) {
-  const std::string path = report(machine());
-  const std::vector<std::vector<std::string>> bad{
-      {"--board", "KB50", "--memory-address", "F2000000"},
-      {"--board", "KB20", "--memory-address", "F200000G"},
-      {"--board", "KB20", "--memory-address", "1F2000000"},
-      {"--board", "KB20", "--memory-address", "F2000000", "--io-address", ""},
-      {"--board", "KB20", "--memory-address", "F2000000", "--language", "de"},
-      {"--board", "KB20"},
-      {"--memory-address", "F2000000"},
-      {"--board", "KB20", "--memory-address", "F2000000", "--frobnicate"}};
-  for (const auto& options : bad) {
-    const ToolRun run = this->run(analyze(path, options));
-    EXPECT_EQ(run.status, 2) << options.back();
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_FALSE(fs::exists(root_ / "ini" / "KB20.ini"));
-  }
-  EXPECT_EQ(run({}).status, 2);
-  EXPECT_EQ(run({"--help"}).status, 0);
 }
 
 }  // namespace
