@@ -31,6 +31,8 @@ struct SearchFindings {
   std::optional<std::uint32_t> boardIoAddress;      // once its I/O register was read
   std::u16string reportPath;                         // once the report was asked for
   std::optional<std::uint32_t> ioWindowStart, ioWindowEnd;  // once the I/O window was found
+  std::optional<bool> ioRoom;                        // once the window's free room was checked
+  std::optional<std::uint32_t> requestedSize;        // once the free-space search ran
 };
 
 class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {

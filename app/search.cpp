@@ -68,6 +68,7 @@ bool CTmx4CheckLinkSpeedDlg::RunSearch() {
   if (ioStart != 0 || ioEnd != 0) {
     const int room = m_engine.CheckIoFreeSpace(reportPath, ioStart, ioEnd, analysis::kRequiredIoSpace);
     if (room == analysis::kResultNoIoSpace) {
+      m_findings.ioRoom = false;
       ShowAppMessage(msg::kIoSpaceMissing);
       return false;
     }
@@ -75,6 +76,7 @@ bool CTmx4CheckLinkSpeedDlg::RunSearch() {
       ShowAppMessage(msg::kRangeFailed);
       return false;
     }
+    m_findings.ioRoom = true;
   }
 
   std::uint32_t memoryStart = 0, memoryEnd = 0;
@@ -87,6 +89,7 @@ bool CTmx4CheckLinkSpeedDlg::RunSearch() {
   if (memoryStart == 0 && memoryEnd == 0) return true;
 
   const std::uint32_t requestedSize = analysis::parseHexNumber(itemText(app::kSpaceSizeBox));
+  m_findings.requestedSize = requestedSize;
   const int found = m_engine.SearchFreeMemory(reportPath, memoryStart, memoryEnd, requestedSize - 1);
   if (found == analysis::kResultProblemDevice) {
     ShowDialogMessage(msg::kAnalysisCompleted);

@@ -10,6 +10,7 @@
 
 #include "cli/analysis_output.h"
 #include "cli/analysis_run.h"
+#include "cli/choices.h"
 #include "cli/command.h"
 #include "cli/report_file.h"
 #include "cli/report_headings.h"
@@ -32,11 +33,6 @@ struct AnalyzeOptions {
   bool json = false;
   bool allBlocks = false;
 };
-
-const std::map<std::string, analysis::Board> kBoards{
-    {"KA10", analysis::Board::KA10}, {"KB20", analysis::Board::KB20}, {"KB40", analysis::Board::KB40}};
-const std::map<std::string, resources::Language> kLanguages{{"en", resources::Language::English},
-                                                            {"ja", resources::Language::Japanese}};
 
 // A command-line address: hexadecimal, with or without 0x, at most 32 bits
 // (leading zeros do not count against them).

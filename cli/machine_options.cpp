@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/choices.h"
 #include "sim/profile_source.h"
 
 namespace cli {
@@ -27,12 +28,6 @@ std::filesystem::path workingFolder() {
 
 }  // namespace
 
-std::string languageOption(const std::string& value) {
-  std::string folded = value;
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded == "en" || folded == "ja" ? folded : std::string();
-}
-
 void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset) {
   command.add_option("--machine", options.machine,
                      "A machine profile (.json file) or the name of an example machine (default: demo)");
@@ -40,18 +35,20 @@ void addMachineOptions(CLI::App& command, MachineOptions& options, bool withRese
                      "The folder the machine's drives live in (default: one per profile under "
                      "$XDG_STATE_HOME/spanfinder)");
   if (withReset) command.add_flag("--reset", options.reset, "Start the machine's state again from its profile");
-  command.add_option("--language", options.language, "The machine's Windows language: en or ja");
+  command.add_option("--language", options.language,
+                     "The machine's Windows language, which the program's messages and the report follow: en or ja "
+                     "(any case; default: the profile's)")
+      ->transform(CLI::IsMember(kLanguages, CLI::ignore_case));
 }
 
 std::unique_ptr<sim::HostedMachine> openMachine(const MachineOptions& options) {
   auto loaded = sim::loadProfile(options.machine);
   if (auto* problem = std::get_if<std::string>(&loaded)) return refuse(*problem);
   sim::NamedProfile& named = std::get<sim::NamedProfile>(loaded);
-  if (!options.language.empty()) {
-    const std::string language = languageOption(options.language);
-    if (language.empty()) return refuse("--language must be en or ja, not '" + options.language + "'");
-    named.profile.windows.language = language == "ja" ? sim::ReportLanguage::Japanese : sim::ReportLanguage::English;
-  }
+  if (!options.language.empty())
+    named.profile.windows.language = kLanguages.at(options.language) == resources::Language::Japanese
+                                         ? sim::ReportLanguage::Japanese
+                                         : sim::ReportLanguage::English;
   sim::HostedMachineSetup setup;
   setup.reset = options.reset;
   setup.workingFolder = workingFolder();

@@ -17,7 +17,7 @@ struct MachineOptions {
   std::string machine;
   std::string state;
   bool reset = false;
-  std::string language;  // en or ja, any case: the machine's Windows language
+  std::string language;  // en or ja: the machine's Windows language (empty: the profile's)
 };
 
 void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset);
@@ -25,8 +25,5 @@ void addMachineOptions(CLI::App& command, MachineOptions& options, bool withRese
 // The machine the options name, or nullptr after one line on stderr saying what
 // is wrong (the profile file and key, the state folder, the language).
 std::unique_ptr<sim::HostedMachine> openMachine(const MachineOptions& options);
-
-// A language option's value, its case aside: "en" or "ja"; empty for anything else.
-std::string languageOption(const std::string& value);
 
 }  // namespace cli

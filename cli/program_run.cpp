@@ -46,11 +46,17 @@ std::optional<Window> shownWindow(ui::headless::WindowSystem& ws, ui::WindowHand
   return Window{analysis::parseHexNumber(start), analysis::parseHexNumber(end)};
 }
 
-void takeFindings(const SearchFindings& f, ProgramSearchOutcome& result) {
+void takeFindings(CTmx4CheckLinkSpeedDlg& dialog, ProgramSearchOutcome& result) {
+  const SearchFindings& f = dialog.findings();
+  AnalysisOutcome& out = result.analysis;
   result.board.memoryAddress = f.boardMemoryAddress;
   result.board.ioAddress = f.boardIoAddress;
+  out.board = result.board;
   result.reportPath = f.reportPath;
-  if (f.ioWindowStart && f.ioWindowEnd) result.analysis.ioWindow = Window{*f.ioWindowStart, *f.ioWindowEnd};
+  if (f.ioWindowStart && f.ioWindowEnd) out.ioWindow = Window{*f.ioWindowStart, *f.ioWindowEnd};
+  out.ioRoom = f.ioRoom;
+  out.blockSize = f.requestedSize;
+  if (f.requestedSize) out.iniPath = dialog.engine().m_iniPath;
 }
 
 // The Search ran to its end when its closing message came, or when the window it
@@ -58,7 +64,7 @@ void takeFindings(const SearchFindings& f, ProgramSearchOutcome& result) {
 bool ranToEnd(const AnalysisOutcome& out) {
   for (const ShownMessage& m : out.messages)
     if (m.dialog && m.id == resources::msg::kAnalysisCompleted) return true;
-  return out.memoryWindow && out.memoryWindow->start == 0 && out.memoryWindow->end == 0 && out.messages.empty();
+  return out.memoryWindow && out.memoryWindow->empty() && out.messages.empty();
 }
 
 }  // namespace
@@ -78,7 +84,7 @@ ProgramSearchOutcome runProgramSearch(sim::Machine& machine, const ProgramSearch
     const auto block = blockLine(text);
     if (!block) return;
     out.memoryWindow = shownWindow(ws, dialog->handle());
-    takeFindings(dialog->findings(), result);
+    takeFindings(*dialog, result);
     onBlock(out, *block);
   };
   ws.then([&] {
@@ -90,7 +96,7 @@ ProgramSearchOutcome runProgramSearch(sim::Machine& machine, const ProgramSearch
     ws.type(h, app::kSpaceSizeBox, request.sizeText);
     ws.click(h, app::kSearchButton);
     out.memoryWindow = shownWindow(ws, h);
-    takeFindings(dialog->findings(), result);
+    takeFindings(*dialog, result);
     if (dialog->engine().iniFileWritten()) out.ini = dialog->engine().m_iniPath;
   });
   program.run();
@@ -98,9 +104,11 @@ ProgramSearchOutcome runProgramSearch(sim::Machine& machine, const ProgramSearch
   if (!result.libraryUp) result.libraryFailure = os::hostModulesLastFailure();
 
   const resources::Language language = resources::languageFor(machine.facts.language);
-  for (const auto& box : ws.messageBoxes())
+  for (const auto& box : ws.messageBoxes()) {
     out.messages.push_back({messageNumber(box.text, language), box.text,
                             (box.type & ui::kMbIconMask) != ui::kMbIconExclamation});
+    if (out.messages.back().id == resources::msg::kFileWriteFailed) out.iniIncomplete = true;
+  }
   out.completed = ranToEnd(out);
   return result;
 }

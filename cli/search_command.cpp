@@ -5,10 +5,11 @@
 
 #include "app/target_boards.h"
 #include "cli/analysis_output.h"
-#include "cli/board_option.h"
+#include "cli/choices.h"
 #include "cli/command.h"
 #include "cli/machine_options.h"
 #include "cli/program_run.h"
+#include "cli/report_headings.h"
 #include "os/text.h"
 
 namespace cli {
@@ -37,35 +38,41 @@ analysis::Board boardOnBus(const sim::MachineProfile& profile) {
   return analysis::Board::KA10;
 }
 
-int usage(const std::string& reason) {
-  std::fprintf(stderr, "spanfinder: search: %s\n", reason.c_str());
-  return kExitUsage;
+// A path on the machine as the host names it (the INI file lands in the working
+// folder behind the program's folder).
+std::u16string onHost(sim::Machine& machine, const std::u16string& windowsPath) {
+  const auto host = machine.files.toHost(windowsPath);
+  return host ? os::fromUtf8(host->string()) : windowsPath;
 }
 
 int runSearch(const SearchOptions& o) {
-  std::optional<analysis::Board> board;
-  if (!o.board.empty() && !(board = parseBoard(o.board)))
-    return usage("--board must be KA10, KB20 or KB40, not '" + o.board + "'");
   const auto hosted = openMachine(o.machine);
   if (!hosted) return kExitUsage;
   sim::Machine& machine = hosted->machine();
 
   ProgramSearchRequest request;
-  request.board = board ? *board : boardOnBus(hosted->profile());
+  request.board = o.board.empty() ? boardOnBus(hosted->profile()) : kBoards.at(o.board);
   request.sizeText = os::fromUtf8(o.size);
-  const auto printer = o.json ? jsonPrinter(boardName(request.board), true) : textPrinter();
+  const auto printer =
+      o.json ? jsonPrinter(boardName(request.board), true) : textPrinter({.withIo = true, .allBlocks = o.all});
   ProgramSearchOutcome result = runProgramSearch(
-      machine, request, [&printer](const AnalysisOutcome& sofar, const Block& block) { printer->block(sofar, block); });
+      machine, request, [&](const AnalysisOutcome& sofar, const Block& block) { printer->block(sofar, block); });
   AnalysisOutcome& out = result.analysis;
-  out.board = result.board;
-  if (out.ini) {
-    const auto host = machine.files.toHost(*out.ini);
-    out.ini = host ? os::fromUtf8(host->string()) : out.ini;
-  }
+  out.board = result.board;  // also when the Search never got as far as the board
+  if (out.ini) out.ini = onHost(machine, *out.ini);
+  if (!out.iniPath.empty()) out.iniPath = onHost(machine, out.iniPath);
   printer->finish(out);
   if (!result.libraryUp && !result.libraryFailure.empty())
     std::fprintf(stderr, "spanfinder: the access library did not load: %s\n", result.libraryFailure.c_str());
-  return out.completed ? kExitDone : kExitFailed;
+  if (!out.completed) return kExitFailed;
+  if (endedWithoutMemoryWindow(out)) {
+    const auto language = resources::languageFor(machine.facts.language);
+    const std::string reason =
+        noMemoryWindowReason(machine.files, result.reportPath, language, result.board.memoryAddress.value_or(0));
+    std::fprintf(stderr, "spanfinder: %s: %s\n", os::toUtf8(result.reportPath).c_str(), reason.c_str());
+    return kExitFailed;
+  }
+  return kExitDone;
 }
 
 }  // namespace
@@ -78,10 +85,11 @@ void addSearchCommand(CLI::App& app, Dispatch& dispatch) {
       "system-information tool write a report, list the free blocks and write the board's INI file "
       "into the current directory.");
   addMachineOptions(*sub, options->machine, true);
-  sub->add_option("--board", options->board, "KA10, KB20 or KB40 (default: the board on the machine's bus)");
+  sub->add_option("--board", options->board, "The board model, any case (default: the board on the machine's bus)")
+      ->transform(CLI::IsMember(kBoards, CLI::ignore_case));
   sub->add_option("--size", options->size, "Typed into the Space Size box (hexadecimal, default 600000)");
   sub->add_flag("--json", options->json, "Print one JSON object instead of text");
-  sub->add_flag("--all", options->all, "Print every block line, however many");
+  sub->add_flag("--all", options->all, "Print every block line (text prints the first 100)");
   sub->callback([&dispatch, options] { dispatch.run = [options] { return runSearch(*options); }; });
 }
 
