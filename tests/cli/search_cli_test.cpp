@@ -80,11 +80,28 @@ TEST_F(SearchCli, DemoMachineSearchListsTheTenBlocksAndWritesKb20IniIntoTheWorki
   EXPECT_TRUE(fs::exists(state() / "C" / "msinfo.txt"));
 }
 
+// The INI file the program writes for these blocks: the board's header, the first
+// block active, every other one commented out.
+std::string iniFor(const std::string& ini, const nlohmann::json& blocks) {
+  std::string text = ini == "KB20.ini"
+                         ? "[USE]\r\nVer=1011\r\nSATA1=1\r\nSATA2=1\r\nPCCard=1\r\nSxS=1\r\nI/O=0\r\nUSB=1\r\n"
+                           "PayloadSize=0\r\nSataSSC=0\r\n"
+                         : "[USE]\r\nVer=1011\r\nSATA=1\r\nPCCard=1\r\nSxS=1\r\nI/O=0\r\nSD=1\r\nUSB=1\r\n"
+                           "PayloadSize=0\r\nSataSSC=0\r\n";
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    const std::string comment = i == 0 ? "" : ";";
+    text += comment + "StartAdrs=" + blocks[i]["start"].get<std::string>() + "\r\n" + comment +
+            "EndAdrs=" + blocks[i]["end"].get<std::string>() + "\r\n";
+  }
+  return text;
+}
+
 struct ExampleOutcome {
   const char* machine;
   int status;
   std::vector<int> messages;  // in the order shown
   std::size_t blocks;
+  const char* firstBlock;  // its start, when blocks fit
   const char* ini;  // the file the Search leaves in the working folder, or nullptr
 };
 
@@ -102,9 +119,11 @@ TEST_P(ExampleMachineSearch, EndsAsItsProfileDescribes) {
   for (const auto& m : j["messages"]) shown.push_back(m["id"]);
   EXPECT_EQ(shown, expected.messages);
   EXPECT_EQ(j["blocks"].size(), expected.blocks);
+  if (expected.firstBlock && !j["blocks"].empty()) EXPECT_EQ(j["blocks"][0]["start"], expected.firstBlock);
   if (expected.ini) {
     EXPECT_EQ(filesInWork(), std::vector<std::string>{expected.ini});
     EXPECT_EQ(j["ini"], (work() / expected.ini).string());
+    EXPECT_EQ(test_support::utf16File(work() / expected.ini), iniFor(expected.ini, j["blocks"]));
   } else {
     EXPECT_TRUE(filesInWork().empty());
     EXPECT_TRUE(j["ini"].is_null());
@@ -113,15 +132,15 @@ TEST_P(ExampleMachineSearch, EndsAsItsProfileDescribes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, ExampleMachineSearch,
-    ::testing::Values(ExampleOutcome{"demo", 0, {503, 509}, 10, "KB20.ini"},
-                      ExampleOutcome{"ka10", 0, {503, 509}, 78, nullptr},
-                      ExampleOutcome{"kb40", 0, {503, 509}, 28, "KB40.ini"},
-                      ExampleOutcome{"problem-device", 0, {503}, 111, "KB20.ini"},
-                      ExampleOutcome{"no-board", 1, {504}, 0, nullptr},
-                      ExampleOutcome{"no-memory-address", 1, {501}, 0, nullptr},
-                      ExampleOutcome{"full-io-window", 1, {705}, 0, nullptr},
-                      ExampleOutcome{"japanese", 0, {503, 509}, 111, "KB20.ini"},
-                      ExampleOutcome{"report-tool-fails", 1, {701}, 0, nullptr}),
+    ::testing::Values(ExampleOutcome{"demo", 0, {503, 509}, 10, "0xF1A00000", "KB20.ini"},
+                      ExampleOutcome{"ka10", 0, {503, 509}, 78, "0xCFA00000", nullptr},
+                      ExampleOutcome{"kb40", 0, {503, 509}, 28, "0xDFA00000", "KB40.ini"},
+                      ExampleOutcome{"problem-device", 0, {503}, 111, "0xDFA00000", "KB20.ini"},
+                      ExampleOutcome{"no-board", 1, {504}, 0, nullptr, nullptr},
+                      ExampleOutcome{"no-memory-address", 1, {501}, 0, nullptr, nullptr},
+                      ExampleOutcome{"full-io-window", 1, {705}, 0, nullptr, nullptr},
+                      ExampleOutcome{"japanese", 0, {503, 509}, 111, "0xDFA00000", "KB20.ini"},
+                      ExampleOutcome{"report-tool-fails", 1, {701}, 0, nullptr, nullptr}),
     [](const auto& info) {
       std::string name = info.param.machine;
       for (char& c : name)
