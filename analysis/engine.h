@@ -61,7 +61,8 @@ class Engine {
   // units; appends each block to the result box and, when m_iniPath is set, to the
   // INI file. Returns 1 when at least one block was listed, -1 when none fits, 103
   // after showing message 703 when the INI file cannot be opened, 110 after
-  // showing message 706 when an INI write failed.
+  // showing message 706 when an INI write failed, 2 when the Search has listed
+  // its most blocks (kMaxListedBlocks) and another would fit.
   int ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std::uint32_t sizeMinusOne);
 
   // Shows the message of an engine result code in an application message box
@@ -88,6 +89,7 @@ class Engine {
   os::Files& m_files;
   RangeTable m_ranges;
   bool m_iniWritten = false;
+  std::uint32_t m_blocksListed = 0;  // by the current SearchFreeMemory
   // The last INI preparation had no current directory: m_iniPath names no file of
   // ours and is never opened.
   bool m_iniFolderUnknown = false;

@@ -34,6 +34,7 @@ void appendToResultBox(ResultBox& box, std::u16string_view line) {
 int Engine::ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std::uint32_t sizeMinusOne) {
   const auto units = alignedHole(Hole{holeFirst, holeLast}, kBlockUnit);
   if (!units || units->last - units->first < sizeMinusOne) return kNoBlockFits;
+  if (m_blocksListed >= kMaxListedBlocks) return kListingFull;
 
   IniFile ini(m_files);
   if (!m_iniPath.empty() && (m_iniFolderUnknown || !ini.openForAppend(m_iniPath))) {
@@ -44,6 +45,8 @@ int Engine::ListFreeBlocks(std::uint32_t holeFirst, std::uint32_t holeLast, std:
 
   std::uint32_t blockEnd = units->last;
   for (;;) {
+    if (m_blocksListed >= kMaxListedBlocks) return kListingFull;
+    ++m_blocksListed;
     const std::uint32_t blockStart = blockEnd - sizeMinusOne;
     appendToResultBox(m_host.resultBox(), blockLine(blockStart, blockEnd));
     if (ini.isOpen()) {

@@ -85,6 +85,7 @@ int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t win
                              std::uint32_t sizeMinusOne) {
   m_ranges.reset();
   m_iniWritten = false;
+  m_blocksListed = 0;
   const Board board = m_host.checkedBoard();
   const BoardProfile& profile = boardProfile(board);
   const resources::Language language = m_host.headingLanguage();
@@ -101,12 +102,13 @@ int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t win
     result = prepareIniFile(profile);
     if (result == kResultFileWriteFailed) return result;
     m_ranges.sortByStart();
-    bool writeFailed = false;
+    int listed = kResultSuccess;
     forEachHole(m_ranges, windowStart, windowEnd, [&](Hole hole) {
-      writeFailed = ListFreeBlocks(hole.first, hole.last, sizeMinusOne) == kResultFileWriteFailed;
-      return !writeFailed;
+      listed = ListFreeBlocks(hole.first, hole.last, sizeMinusOne);
+      return listed != kResultFileWriteFailed && listed != kListingFull;
     });
-    if (writeFailed) return kResultFileWriteFailed;
+    if (listed == kResultFileWriteFailed) return kResultFileWriteFailed;
+    if (listed == kListingFull) showMessage(resources::msg::kMoreBlocksFit);
   }
   return sink.problemLines() > 0 ? kResultProblemDevice : result;
 }

@@ -20,5 +20,13 @@ constexpr int kResultFileWriteFailed = 110;
 // ListFreeBlocks' own results besides 103 and 110.
 constexpr int kBlocksListed = 1;
 constexpr int kNoBlockFits = -1;
+// The Search has listed as many blocks as one Search lists (kMaxListedBlocks); more
+// would fit. The listing stops there, the rest of the Search goes on.
+constexpr int kListingFull = 2;
+
+// One Search lists at most this many blocks: a tiny Space Size in a large window
+// would otherwise list and write billions of them, blocking the dialog for hours
+// and filling the disk with the INI file.
+constexpr unsigned kMaxListedBlocks = 4096;
 
 }  // namespace analysis

@@ -26,6 +26,8 @@ constexpr std::uint16_t kResultMessageBase = 700;  // 700 to 705 for engine resu
 constexpr std::uint16_t kFileOpenFailed = 703, kIoSpaceMissing = 705;
 // The file-error report shown when a write to the INI file fails or is short.
 constexpr std::uint16_t kFileWriteFailed = 706;
+// More blocks would fit than one Search lists.
+constexpr std::uint16_t kMoreBlocksFit = 707;
 }  // namespace msg
 
 }  // namespace resources

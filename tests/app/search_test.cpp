@@ -2,6 +2,9 @@
 // text, and that nothing carries over from one Search to the next.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "app/resource_ids.h"
 #include "os/text.h"
 #include "program_fixture.h"
@@ -51,6 +54,18 @@ TEST_F(Search, CompleteSearchFillsTheBoxesAndClosesWithTwoDialogMessages) {
   EXPECT_EQ(library.reads[1].offset, 0x1C);
   EXPECT_EQ(library.reads[1].match, 0x01021195u);
   EXPECT_EQ(m().systemInfoTool.reports(), std::vector<std::u16string>{u"C:\\msinfo.txt"});
+}
+
+TEST_F(Search, TinySizeListsTheFirst4096BlocksThenSays707AndCompletes) {
+  runSearch(app::kRadioKB20, u"1000");  // 4 KB: 256 blocks a megabyte, far more than 4,096 fit
+  EXPECT_TRUE(result_);
+  EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{appBox(707), dialogBox(503), dialogBox(509)}));
+  // The result box keeps what its limit lets it; the INI file has every block listed.
+  std::ifstream ini(*m().files.toHost(u"C:\\Tools\\KB20.ini"), std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(ini), {}};
+  // The header (72 characters and ten CR LF), the active pair (42 with its CR LFs)
+  // and 4,095 commented pairs (44 each), two bytes a character.
+  EXPECT_EQ(bytes.size(), 2u * (92 + 42 + 4095 * 44));
 }
 
 // One row per way a Search can end.
