@@ -1,9 +1,10 @@
 # Quick start on a fresh Debian machine: `make demo`, then `make test`.
 MAKEFLAGS += --no-print-directory
 BUILD  := build/native
+WINDOWS := build/windows
 JOBS   ?= $(shell nproc)
 
-.PHONY: deps build test demo bench asan clean
+.PHONY: deps deps-windows build windows test demo bench asan clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -11,6 +12,14 @@ deps:
 build: deps
 	@cmake --preset native >/dev/null
 	@cmake --build --preset native -j $(JOBS)
+
+# The Windows deliverables (Spanfinder64.exe, Cfgprobe64.dll) in build/windows/bin.
+deps-windows:
+	@bash cmake/install-deps.sh windows
+
+windows: deps-windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
 
 test: build
 	@ctest --preset native -j $(JOBS)
