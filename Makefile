@@ -4,7 +4,7 @@ BUILD  := build/native
 WINDOWS := build/windows
 JOBS   ?= $(shell nproc)
 
-.PHONY: deps deps-windows build windows test demo bench asan clean
+.PHONY: deps deps-windows build windows windows-test test demo bench asan clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -21,8 +21,13 @@ windows: deps-windows
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
+# The checks of the Windows build under Wine (a fresh Wine prefix in build/windows).
+windows-test: windows
+	@bash tests/windows/run-under-wine.sh $(WINDOWS)
+
 test: build
 	@ctest --preset native -j $(JOBS)
+	@$(MAKE) windows-test
 
 demo: build
 	@bash cmake/demo.sh $(BUILD)/bin/spanfinder
