@@ -7,8 +7,8 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev)
 if [ "${1:-}" = "windows" ]; then
   # MinGW-w64 with POSIX threads (std::thread and std::mutex), Wine to run what it
-  # builds, a headless X server for the checks that show windows, and fonts for
-  # the dialogs' English and Japanese texts.
+  # builds, a virtual display to look at the dialogs on (the checks themselves use
+  # Wine's null graphics driver), and fonts for the English and Japanese texts.
   packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb fonts-wine fonts-ipafont-gothic)
 fi
 missing=()
