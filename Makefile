@@ -1,10 +1,11 @@
 # Quick start on a fresh Debian machine: `make demo`, then `make test`.
 MAKEFLAGS += --no-print-directory
 BUILD  := build/native
+WINDOWS := build/windows
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build test demo bench asan install clean
+.PHONY: deps deps-windows configure build windows windows-test test demo bench asan install clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -15,8 +16,21 @@ configure: deps
 build: configure
 	@cmake --build --preset native -j $(JOBS)
 
+# The Windows deliverables (Spanfinder64.exe, Cfgprobe64.dll) in build/windows/bin.
+deps-windows:
+	@bash cmake/install-deps.sh windows
+
+windows: deps-windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+# The checks of the Windows build under Wine (a fresh Wine prefix in build/windows).
+windows-test: windows
+	@bash tests/windows/run-under-wine.sh $(WINDOWS)
+
 test: build
 	@ctest --preset native -j $(JOBS)
+	@$(MAKE) windows-test
 
 # Only the tool and the libraries it loads.
 demo: configure

@@ -5,19 +5,11 @@
 
 namespace app {
 
-std::u16string upperCaseCopy(std::u16string_view text) {
-  std::u16string upper(text);
-  for (char16_t& c : upper) {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<char16_t>(c - 0x20);
-  }
-  return upper;
-}
-
-std::optional<SystemInfoCommand> systemInfoCommand(std::u16string_view windowsDirectory, std::uint32_t version) {
-  const std::u16string upper = upperCaseCopy(windowsDirectory);
+std::optional<SystemInfoCommand> systemInfoCommand(std::u16string_view windowsDirectory,
+                                                   std::u16string_view upper, std::uint32_t version) {
   const std::size_t windowsAt = upper.find(u"\\WINDOWS");
   if (windowsAt == std::u16string::npos) return std::nullopt;
-  const std::u16string drivePart = upper.substr(0, windowsAt);
+  const std::u16string drivePart(upper.substr(0, windowsAt));
 
   SystemInfoCommand command;
   command.reportPath = drivePart + u"\\msinfo.txt";
@@ -40,7 +32,8 @@ int CTmx4CheckLinkSpeedDlg::RunSystemInfoTool(std::u16string& reportPath) {
   // A folder that does not fit the buffer is as unavailable as none.
   if (length == 0 || length >= os::kMaxPath) return analysis::kResultNoWindowsDirectory;
 
-  const auto command = app::systemInfoCommand(std::u16string_view(windowsDirectory, length), os.system->windowsVersion());
+  const std::u16string_view directory(windowsDirectory, length);
+  const auto command = app::systemInfoCommand(directory, os.system->upperCase(directory), os.system->windowsVersion());
   if (!command) return analysis::kResultWindowsDirectoryMissing;
 
   int result = analysis::kResultSuccess;

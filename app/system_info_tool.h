@@ -18,11 +18,11 @@ struct SystemInfoCommand {
   std::u16string commandLine;
 };
 
-// The report path and the tool's command line for a Windows folder and version
-// (major * 256 + minor); nothing when the upper-cased folder lacks "\WINDOWS".
-std::optional<SystemInfoCommand> systemInfoCommand(std::u16string_view windowsDirectory, std::uint32_t version);
-
-// The upper-case copy the folder is searched in (letters of the Latin-1 range).
-std::u16string upperCaseCopy(std::u16string_view text);
+// The report path and the tool's command line for a Windows folder, its upper-case
+// copy (the system's upper-casing: the copy the folder is searched in and the
+// report path is cut from) and the Windows version (major * 256 + minor); nothing
+// when the upper-case copy lacks "\WINDOWS".
+std::optional<SystemInfoCommand> systemInfoCommand(std::u16string_view windowsDirectory,
+                                                   std::u16string_view upperCaseDirectory, std::uint32_t version);
 
 }  // namespace app

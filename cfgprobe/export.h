@@ -9,14 +9,18 @@
 // KX_EXPORT marks what leaves it (the extern "C" KX_ functions keep their
 // undecorated names). The Windows build names its exports in a module-definition
 // file, whose LIBRARY line names the module "Cfgprobe.dll"; there KX_EXPORT exports
-// the class members under the compiler's decorated names while the library itself
-// is built (CFGPROBE_BUILDING), and is empty for its callers.
+// the class members and the static data under the compiler's decorated names while
+// the library itself is built (CFGPROBE_BUILDING), and imports them for a caller
+// linked with the import library, which must reach the exported data through the
+// import table.
 #include <cstdint>
 
 #if defined(__ELF__)
 #define KX_EXPORT __attribute__((visibility("default")))
 #elif defined(CFGPROBE_BUILDING)
 #define KX_EXPORT __declspec(dllexport)
+#elif defined(_WIN32)
+#define KX_EXPORT __declspec(dllimport)
 #else
 #define KX_EXPORT
 #endif

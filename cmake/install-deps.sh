@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the native build, the tests and the benchmarks need,
-# only those that are missing, so that a fresh machine needs no manual step.
+# Installs the Debian packages a build needs, only those that are missing, so that a
+# fresh machine needs no manual step.
+#   install-deps.sh           the native build, the tests and the benchmarks
+#   install-deps.sh windows   the Windows cross build and the Wine checks as well
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev)
+if [ "${1:-}" = "windows" ]; then
+  # MinGW-w64 with POSIX threads (std::thread and std::mutex), Wine to run what it
+  # builds, a virtual display to look at the dialogs on (the checks themselves use
+  # Wine's null graphics driver), and fonts for the English and Japanese texts.
+  packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb fonts-wine fonts-ipafont-gothic)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

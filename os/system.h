@@ -2,7 +2,8 @@
 // System facts the program and the library ask for: Windows folder, current
 // directory, version, environment and user-interface language. Shaped after
 // GetWindowsDirectoryW, GetCurrentDirectoryW/A, GetVersionEx, GetEnvironmentVariableW
-// and GetUserDefaultUILanguage. The base class is the "facility absent" back end.
+// GetUserDefaultUILanguage and CharUpperBuffW. The base class is the "facility
+// absent" back end.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,11 @@ class SystemInfo {
 
   // GetUserDefaultUILanguage: a LANGID such as kLangEnglishUS or kLangJapanese.
   virtual std::uint16_t userInterfaceLanguage();
+
+  // CharUpperBuffW: a copy of text in upper case by the system's own rules, unit for
+  // unit (the length never changes). Without a system of its own (the base class)
+  // only a to z and the Latin-1 letters are upper-cased.
+  virtual std::u16string upperCase(std::u16string_view text);
 };
 
 }  // namespace os

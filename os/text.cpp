@@ -65,4 +65,12 @@ std::u16string fromUtf8(std::string_view text) {
   return out;
 }
 
+std::u16string upperCaseLatin1(std::u16string_view text) {
+  std::u16string upper(text);
+  for (char16_t& c : upper) {
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<char16_t>(c - 0x20);
+  }
+  return upper;
+}
+
 }  // namespace os

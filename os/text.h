@@ -9,4 +9,8 @@ namespace os {
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view text);
 
+// text with a to z and the Latin-1 letters (U+00E0 to U+00FE but U+00F7) in upper
+// case, and every other unit as it is.
+std::u16string upperCaseLatin1(std::u16string_view text);
+
 }  // namespace os

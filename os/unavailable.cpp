@@ -8,6 +8,7 @@
 #include "os/processes.h"
 #include "os/services.h"
 #include "os/system.h"
+#include "os/text.h"
 #include "os/version_info.h"
 #include "os/windows.h"
 
@@ -47,6 +48,7 @@ bool SystemInfo::getEnvironmentVariable(std::u16string_view, std::u16string*) {
   return false;
 }
 std::uint16_t SystemInfo::userInterfaceLanguage() { return kLangEnglishUS; }
+std::u16string SystemInfo::upperCase(std::u16string_view text) { return upperCaseLatin1(text); }
 
 Handle Modules::loadLibrary(std::u16string_view) {
   setLastError(kErrorModNotFound);

@@ -34,8 +34,9 @@ std::optional<std::intptr_t> Dialog::route(const Message& message) {
   if (message.id == kWmInitDialog) return OnInitDialog() ? 1 : 0;
   if (const MessageMap::Handler* handler = messageMap().find(message)) {
     const std::intptr_t result = (*handler)(*this, message);
-    if (defaultRequested_) return std::nullopt;
-    return result;
+    // A handler that ran the default processing has the default's result; the
+    // system must not process the message a second time.
+    return defaultResult_ ? *defaultResult_ : result;
   }
   if (message.id == kWmCommand) {
     const std::uint16_t id = lowWord(message.wParam);
@@ -54,15 +55,19 @@ std::optional<std::intptr_t> Dialog::route(const Message& message) {
 
 std::optional<std::intptr_t> Dialog::dialogMessage(WindowHandle dialog, const Message& message) noexcept {
   if (!handle_) handle_ = dialog;
-  const bool outerDefault = defaultRequested_;  // messages nest: keep the outer one's request
-  defaultRequested_ = false;
+  // Messages nest (a handler's own calls send further messages): keep the outer one's.
+  const Message* outerMessage = currentMessage_;
+  const std::optional<std::intptr_t> outerDefault = defaultResult_;
+  currentMessage_ = &message;
+  defaultResult_.reset();
   std::optional<std::intptr_t> result;
   try {
     result = route(message);
   } catch (...) {
     result = 0;
   }
-  defaultRequested_ = outerDefault;
+  currentMessage_ = outerMessage;
+  defaultResult_ = outerDefault;
   if (message.id == kWmNcDestroy) handle_ = nullptr;
   return result;
 }

@@ -14,6 +14,13 @@ std::u16string readWindowText(WindowSystem& windows, WindowHandle window) {
   return std::u16string(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(copied), buffer.size() - 1));
 }
 
+std::intptr_t Window::callDefault() {
+  if (!currentMessage_ || !handle_) return 0;
+  if (defaultResult_) return *defaultResult_;  // it runs once per message
+  defaultResult_ = windowSystem().defaultDialogProcessing(handle_, *currentMessage_);
+  return *defaultResult_;
+}
+
 std::intptr_t Window::sendMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) const {
   return windowSystem().sendMessage(handle_, message, wParam, lParam);
 }

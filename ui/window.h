@@ -41,13 +41,19 @@ class Window : public CommandTarget {
   int messageBox(std::u16string_view text, std::uint32_t type = kMbOk) const;
 
  protected:
-  // Called from a message handler: leave the message to the system's default
-  // processing as well (after the handler returns).
-  void callDefault() { defaultRequested_ = true; }
+  // Called from a message handler: runs the system's default processing of the
+  // message being handled, now, and returns its result, which becomes the message's
+  // result. What the handler does after the call happens after the default: a
+  // destroy handler that shuts something down after callDefault() does so once the
+  // system has done its part of the destruction. Outside a handler it does nothing.
+  std::intptr_t callDefault();
 
   Application& app_;
   WindowHandle handle_ = nullptr;
-  bool defaultRequested_ = false;
+  // The message whose handler runs now (null outside a handler), and the result of
+  // its default processing once a handler asked for it.
+  const Message* currentMessage_ = nullptr;
+  std::optional<std::intptr_t> defaultResult_;
 };
 
 // Reads a window's text through WM_GETTEXTLENGTH and WM_GETTEXT into a buffer

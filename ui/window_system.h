@@ -65,6 +65,12 @@ class WindowSystem {
   // running dialog.
   virtual bool endDialog(WindowHandle dialog, std::intptr_t result) = 0;
 
+  // DefDlgProcW for a message of a dialog the back end created: the system's default
+  // dialog processing of that message, run now, from within the dialog's procedure
+  // (the procedure is not asked about the message again). Returns its result; 0 for
+  // a handle that is not a dialog.
+  virtual std::intptr_t defaultDialogProcessing(WindowHandle dialog, const Message& message) = 0;
+
   // GetDlgItem: the control of dialog with that id, or nullptr.
   virtual WindowHandle getDlgItem(WindowHandle dialog, int id) = 0;
   // SendMessageW to a dialog (through its dialog procedure, then the default

@@ -156,6 +156,15 @@ TEST_F(MainDialog, CloseBoxCancelsAndShutsTheLibraryDownOnce) {
   EXPECT_EQ(m().modules.loadedNow(u"Cfgprobe64.Dll"), 0);
 }
 
+TEST_F(MainDialog, LibraryIsShutDownOnlyAfterTheDefaultDestruction) {
+  ui::WindowHandle dialog = nullptr;
+  int defaultDestroysAtExit = -1;
+  library.duringExit = [&] { defaultDestroysAtExit = ui().dialog(dialog)->defaultDestroys; };
+  runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) { dialog = d.handle(); }});
+  EXPECT_EQ(library.exitCalls, 1);
+  EXPECT_EQ(defaultDestroysAtExit, 1);
+}
+
 TEST_F(MainDialog, MissingExitEntryStillUnloads) {
   m().modules.add(u"Cfgprobe64.Dll", libraryEntries(true, true, false));
   runMainDialog({});

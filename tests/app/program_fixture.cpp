@@ -18,6 +18,7 @@ int OS_WINAPI scriptedInitLibrary() {
 
 int OS_WINAPI scriptedExitLibrary() {
   ++library.exitCalls;
+  if (library.duringExit) library.duringExit();
   return 1;
 }
 

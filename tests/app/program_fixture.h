@@ -26,6 +26,7 @@ namespace app_test {
 struct ScriptedLibrary {
   std::vector<int> initResults;  // answer of each KX_InitLibrary call; 1 once they run out
   std::function<void()> duringInit;  // runs inside the first KX_InitLibrary call
+  std::function<void()> duringExit;  // runs inside each KX_ExitLibrary call
   int initCalls = 0, exitCalls = 0;
   bool boardPresent = true;
   std::uint32_t identity = 0x01021195, match = 0x01021195;  // the board on the bus (KB20)

@@ -109,7 +109,7 @@ TEST_P(LongCommandLine, RunsOnlyWhatFits) {
   int result = -1;
   std::u16string reportPath;
   runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) { result = d.RunSystemInfoTool(reportPath); }});
-  EXPECT_EQ(reportPath, app::upperCaseCopy(drive) + u"\\msinfo.txt");
+  EXPECT_EQ(reportPath, u"C:\\" + std::u16string(drivePart - 3, u'A') + u"\\msinfo.txt");
   if (total < app::kCommandLineUnits) {
     ASSERT_EQ(m().processes.runs().size(), 1u);
     EXPECT_EQ(m().processes.runs()[0].commandLine.size(), total);
@@ -130,6 +130,42 @@ TEST_F(ProgramTest, WindowsDirectoryTooLongForItsBufferIsUnavailable) {
   runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) { result = d.RunSystemInfoTool(reportPath); }});
   EXPECT_EQ(result, 100);
   EXPECT_TRUE(m().processes.runs().empty());
+}
+
+// The machine's facts, upper-cased by other rules than the Latin-1 one: as a system
+// whose own upper case of 'i' is the dotted capital I (U+0130).
+class DottedCapitalI final : public os::SystemInfo {
+ public:
+  explicit DottedCapitalI(os::SystemInfo& facts) : facts_(facts) {}
+  std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override {
+    return facts_.getWindowsDirectory(buffer, size);
+  }
+  std::uint32_t windowsVersion() override { return facts_.windowsVersion(); }
+  std::uint16_t userInterfaceLanguage() override { return facts_.userInterfaceLanguage(); }
+  std::u16string upperCase(std::u16string_view text) override {
+    std::u16string upper = facts_.upperCase(text);
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (text[i] == u'i') upper[i] = u'\u0130';
+    return upper;
+  }
+
+ private:
+  os::SystemInfo& facts_;
+};
+
+// The folder is searched in the system's upper case, not in one of the program's own.
+TEST_F(ProgramTest, TheWindowsFolderIsUpperCasedByTheSystemsRules) {
+  m().facts.windowsDirectory = u"c:\\windows";
+  DottedCapitalI system(m().facts);
+  os::Platform facilities = m().platform();
+  facilities.system = &system;
+  app_ = std::make_unique<ui::Application>(*ui_, facilities);
+  int result = -1;
+  std::u16string reportPath;
+  runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) { result = d.RunSystemInfoTool(reportPath); }});
+  EXPECT_EQ(result, 102);  // "C:\W\u0130NDOWS" holds no "\WINDOWS"
+  EXPECT_TRUE(m().processes.runs().empty());
+  EXPECT_EQ(reportPath, u"");
 }
 
 }  // namespace

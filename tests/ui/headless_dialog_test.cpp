@@ -149,3 +149,45 @@ TEST_F(HeadlessDialog, HelpCommandGoesToTheApplication) {
 }
 
 }  // namespace
+
+// callDefault() runs the system's processing of the message there and then, once,
+// so that what a handler does after it comes after the system's part.
+class DefaultFirstDialog : public Dialog {
+ public:
+  DefaultFirstDialog(Application& app, headless::WindowSystem& ws) : Dialog(app, 7), ws_(ws) {}
+  int destroysSeenAfterDefault = -1, paintsSeenAfterDefault = -1;
+  std::intptr_t paintDefaultResult = -1;
+
+ protected:
+  const MessageMap& messageMap() const override {
+    static const MessageMap map =
+        MessageMap().destroy(&DefaultFirstDialog::OnDestroy).paint(&DefaultFirstDialog::OnPaint);
+    return map;
+  }
+
+ private:
+  void OnDestroy() {
+    callDefault();
+    destroysSeenAfterDefault = ws_.dialog(handle())->defaultDestroys;
+  }
+  void OnPaint() {
+    paintDefaultResult = callDefault();
+    callDefault();  // asking twice does not process the message twice
+    paintsSeenAfterDefault = ws_.dialog(handle())->defaultPaints;
+  }
+  headless::WindowSystem& ws_;
+};
+
+TEST_F(HeadlessDialog, DefaultProcessingRunsInsideTheHandlerAndOnlyOnce) {
+  DefaultFirstDialog first(app, ws);
+  WindowHandle handle = nullptr;
+  ws.then([&] {
+    handle = first.handle();
+    ws.paint(handle);
+    EXPECT_EQ(ws.dialog(handle)->defaultPaints, 1);
+  });
+  first.doModal();
+  EXPECT_EQ(first.paintsSeenAfterDefault, 1);
+  EXPECT_EQ(first.paintDefaultResult, 0);
+  EXPECT_EQ(first.destroysSeenAfterDefault, 1);
+}

@@ -63,6 +63,11 @@ std::intptr_t WindowSystem::dialogDefault(DialogWindow& d, const Message& m) {
     case kWmPaint:
       ++d.defaultPaints;
       return 0;
+    case kWmDestroy:
+      // The dialog manager lets go of the dialog's focus control.
+      ++d.defaultDestroys;
+      d.focusId = 0;
+      return 0;
     case kWmIconEraseBkgnd:
       ++d.iconBackgroundErases;
       return 1;

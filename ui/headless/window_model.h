@@ -59,7 +59,7 @@ struct DialogWindow {
   std::vector<MenuItem> systemMenu;
   IconHandle bigIcon = nullptr, smallIcon = nullptr;
   std::vector<IconDrawing> drawnIcons;
-  int defaultPaints = 0, iconBackgroundErases = 0;
+  int defaultPaints = 0, iconBackgroundErases = 0, defaultDestroys = 0;
 
   ControlWindow* control(int id) const {
     for (const auto& c : controls)

@@ -137,6 +137,15 @@ bool WindowSystem::endDialog(WindowHandle dialog, std::intptr_t result) {
   return true;
 }
 
+std::intptr_t WindowSystem::defaultDialogProcessing(WindowHandle dialog, const Message& message) {
+  DialogWindow* d = findDialogWindow(dialog);
+  if (!d) {
+    os::setLastError(os::kErrorInvalidWindowHandle);
+    return 0;
+  }
+  return dialogDefault(*d, message);
+}
+
 WindowHandle WindowSystem::getDlgItem(WindowHandle dialog, int id) {
   DialogWindow* d = findDialogWindow(dialog);
   if (!d) {

@@ -68,6 +68,7 @@ class WindowSystem final : public ui::WindowSystem {
   bool initCommonControls(std::uint32_t size, std::uint32_t classes) override;
   std::intptr_t dialogBox(std::uint16_t templateId, WindowHandle owner, DialogProcedure& procedure) override;
   bool endDialog(WindowHandle dialog, std::intptr_t result) override;
+  std::intptr_t defaultDialogProcessing(WindowHandle dialog, const Message& message) override;
   WindowHandle getDlgItem(WindowHandle dialog, int id) override;
   std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam) override;

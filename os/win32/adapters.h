@@ -1,0 +1,28 @@
+#pragma once
+// The Win32 adapters behind the os/ interfaces: each call is the Win32 call its
+// interface names, with the same arguments and the system's own last error.
+#include "os/clock.h"
+#include "os/device_io.h"
+#include "os/files.h"
+#include "os/modules.h"
+#include "os/named_objects.h"
+#include "os/processes.h"
+#include "os/services.h"
+#include "os/system.h"
+#include "os/version_info.h"
+#include "os/windows.h"
+
+namespace os::win32 {
+
+Files& files();
+SystemInfo& system();
+Processes& processes();
+Modules& modules();
+NamedObjects& namedObjects();
+Clock& clock();
+Services& services();
+DeviceIo& devices();
+VersionInfo& versions();
+Windows& windows();
+
+}  // namespace os::win32

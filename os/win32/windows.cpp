@@ -1,0 +1,82 @@
+#include "os/win32/adapters.h"
+#include "os/win32/windows_api.h"
+
+namespace os::win32 {
+namespace {
+
+HWND window(Handle handle) { return static_cast<HWND>(handle); }
+
+// The class of the plain top-level windows createWindow makes.
+const wchar_t* plainWindowClass() {
+  static const ATOM atom = [] {
+    WNDCLASSW description{};
+    description.lpfnWndProc = ::DefWindowProcW;
+    description.hInstance = ::GetModuleHandleW(nullptr);
+    description.lpszClassName = L"SpanfinderPlainWindow";
+    return ::RegisterClassW(&description);
+  }();
+  return atom ? L"SpanfinderPlainWindow" : nullptr;
+}
+
+struct Enumeration {
+  EnumWindowsCallback callback;
+  std::intptr_t param;
+};
+
+BOOL CALLBACK enumerate(HWND found, LPARAM param) {
+  const auto* e = reinterpret_cast<const Enumeration*>(param);
+  return e->callback(found, e->param) ? TRUE : FALSE;
+}
+
+class Win32Windows final : public Windows {
+ public:
+  Handle createWindow(Handle owner, std::u16string_view title) override {
+    return ::CreateWindowExW(0, plainWindowClass(), terminated(title).c_str(), WS_POPUP | WS_CAPTION, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window(owner), nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+  }
+  bool destroyWindow(Handle handle) override { return ::DestroyWindow(window(handle)); }
+  bool isWindow(Handle handle) override { return ::IsWindow(window(handle)); }
+  bool setWindowText(Handle handle, std::u16string_view text) override {
+    return ::SetWindowTextW(window(handle), terminated(text).c_str());
+  }
+  std::u16string windowText(Handle handle) override {
+    const int length = ::GetWindowTextLengthW(window(handle));
+    if (length <= 0) return {};
+    std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+    const int copied = ::GetWindowTextW(window(handle), wide(text.data()), length + 1);
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    return text;
+  }
+  bool setProp(Handle handle, std::u16string_view name, Handle value) override {
+    return ::SetPropW(window(handle), terminated(name).c_str(), value);
+  }
+  Handle getProp(Handle handle, std::u16string_view name) override {
+    return ::GetPropW(window(handle), terminated(name).c_str());
+  }
+  Handle removeProp(Handle handle, std::u16string_view name) override {
+    return ::RemovePropW(window(handle), terminated(name).c_str());
+  }
+  bool showWindow(Handle handle, int command) override { return ::ShowWindow(window(handle), command); }
+  bool isIconic(Handle handle) override { return ::IsIconic(window(handle)); }
+  bool isWindowVisible(Handle handle) override { return ::IsWindowVisible(window(handle)); }
+  bool enableWindow(Handle handle, bool enable) override { return ::EnableWindow(window(handle), enable); }
+  bool isWindowEnabled(Handle handle) override { return ::IsWindowEnabled(window(handle)); }
+  bool enumWindows(EnumWindowsCallback callback, std::intptr_t param) override {
+    Enumeration e{callback, param};
+    return ::EnumWindows(&enumerate, reinterpret_cast<LPARAM>(&e));
+  }
+  Handle getLastActivePopup(Handle handle) override { return ::GetLastActivePopup(window(handle)); }
+  Handle setActiveWindow(Handle handle) override { return ::SetActiveWindow(window(handle)); }
+  bool setForegroundWindow(Handle handle) override { return ::SetForegroundWindow(window(handle)); }
+  Handle getForegroundWindow() override { return ::GetForegroundWindow(); }
+};
+
+}  // namespace
+
+Windows& windows() {
+  static Win32Windows instance;
+  return instance;
+}
+
+}  // namespace os::win32

@@ -1,0 +1,77 @@
+#include "tests/windows/check.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "os/text.h"
+
+namespace wintest {
+namespace {
+
+struct Test {
+  const char* suite;
+  const char* name;
+  TestFunction function;
+};
+
+std::vector<Test>& tests() {
+  static std::vector<Test> all;
+  return all;
+}
+
+bool g_failed = false;
+
+}  // namespace
+
+Registration::Registration(const char* suite, const char* name, TestFunction function) {
+  tests().push_back(Test{suite, name, function});
+}
+
+void fail(const char* file, int line, const std::string& what) {
+  g_failed = true;
+  std::printf("  %s:%d: %s\n", file, line, what.c_str());
+  std::fflush(stdout);
+}
+
+bool failedSoFar() { return g_failed; }
+
+std::string show(std::u16string_view text) { return "\"" + os::toUtf8(text) + "\""; }
+std::string show(std::wstring_view text) {
+  return show(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+std::string show(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string show(const char* text) { return text ? show(std::string_view(text)) : "null"; }
+std::string show(const wchar_t* text) { return text ? show(std::wstring_view(text)) : "null"; }
+std::string show(const void* pointer) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%p", pointer);
+  return text;
+}
+std::string show(bool value) { return value ? "true" : "false"; }
+
+}  // namespace wintest
+
+// spanfinder_windows_tests [FILTER]: runs the tests whose "Suite.Name" contains FILTER.
+int main(int argc, char** argv) {
+  const char* filter = argc > 1 ? argv[1] : "";
+  int passed = 0, failed = 0;
+  for (const auto& t : wintest::tests()) {
+    const std::string full = std::string(t.suite) + "." + t.name;
+    if (full.find(filter) == std::string::npos) continue;
+    std::printf("[ RUN      ] %s\n", full.c_str());
+    std::fflush(stdout);
+    wintest::g_failed = false;
+    t.function();
+    if (wintest::g_failed) {
+      ++failed;
+      std::printf("[  FAILED  ] %s\n", full.c_str());
+    } else {
+      ++passed;
+      std::printf("[       OK ] %s\n", full.c_str());
+    }
+    std::fflush(stdout);
+  }
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 && passed > 0 ? 0 : 1;
+}
