@@ -63,7 +63,8 @@ int runReport(const ReportOptions& o) {
   const auto hosted = openMachine(o.machine);
   if (!hosted) return kExitUsage;
   sim::Machine& m = hosted->machine();
-  const auto command = app::systemInfoCommand(m.facts.windowsDirectory.value_or(u""), m.facts.version);
+  const std::u16string windows = m.facts.windowsDirectory.value_or(u"");
+  const auto command = app::systemInfoCommand(windows, m.facts.upperCase(windows), m.facts.version);
   if (!command) return failed("the machine's Windows folder has no \\WINDOWS in its path: no report");
   std::filesystem::remove(m.files.toHost(command->reportPath).value_or(""), ec);
   if (const int status = m.processes.runThroughInterpreter(command->commandLine); status != 0)
