@@ -29,6 +29,7 @@ windows-test: windows
 	@bash tests/windows/run-under-wine.sh $(WINDOWS)
 
 test: build
+	@bash cmake/install-deps.sh browser
 	@ctest --preset native -j $(JOBS)
 	@$(MAKE) windows-test
 

@@ -27,7 +27,8 @@ class CResultBoxAdapter final : public analysis::ResultBox {
 // What the latest Search found on its way, for whoever watches the dialog (the
 // command-line tool shows it); the Search itself never reads it back.
 struct SearchFindings {
-  std::optional<std::uint32_t> boardMemoryAddress;  // once the board was found
+  std::optional<std::uint32_t> baseRegister;        // once the board was found: its base register
+  std::optional<std::uint32_t> boardMemoryAddress;  // and the address it gives
   std::optional<std::uint32_t> boardIoAddress;      // once its I/O register was read
   std::u16string reportPath;                         // once the report was asked for
   std::optional<std::uint32_t> ioWindowStart, ioWindowEnd;  // once the I/O window was found

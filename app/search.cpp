@@ -40,6 +40,7 @@ bool CTmx4CheckLinkSpeedDlg::RunSearch() {
     return false;
   }
   const std::uint32_t boardMemoryAddress = board->memoryAddress(baseRegister);
+  m_findings.baseRegister = baseRegister;
   m_findings.boardMemoryAddress = boardMemoryAddress;
   if (boardMemoryAddress == 0) {
     ShowAppMessage(msg::kNoResourceSigns);

@@ -4,18 +4,13 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/hex_text.h"
 #include "os/posix/host.h"
 #include "os/text.h"
 #include "resources/messages.h"
 
 namespace cli {
 namespace {
-
-std::string hex8(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-  return text;
-}
 
 std::string range(std::uint32_t start, std::uint32_t end) { return hex8(start) + "-" + hex8(end); }
 

@@ -50,6 +50,7 @@ bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHos
   if (engine.FindMemoryWindow(report, request.memoryAddress, start, end) != analysis::kResultSuccess)
     return failed(host, msg::kRangeFailed);
   out.memoryWindow = Window{start, end};
+  out.innerWindow = Window{engine.m_innerWindowStart, engine.m_innerWindowEnd};
   if (out.memoryWindow->empty()) return true;
 
   out.blockSize = analysis::parseHexNumber(request.sizeText);

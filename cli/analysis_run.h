@@ -42,6 +42,7 @@ struct AnalysisOutcome {
   std::optional<Window> ioWindow;      // known once FindIoWindow succeeded
   std::optional<bool> ioRoom;          // whether the I/O window has 0x3000 free bytes, once checked
   std::optional<Window> memoryWindow;  // known once FindMemoryWindow succeeded
+  std::optional<Window> innerWindow;   // the memory window's inner window, known with it
   std::optional<std::uint32_t> blockSize;  // the requested size, once the free-space search ran
   // The INI file the free-space search aimed at (a Windows path); empty for KA10
   // or when it did not get that far. Without a current directory it holds the

@@ -11,6 +11,7 @@
 #include "cli/analysis_output.h"
 #include "cli/analysis_run.h"
 #include "cli/choices.h"
+#include "cli/html_output.h"
 #include "cli/command.h"
 #include "cli/report_file.h"
 #include "cli/report_headings.h"
@@ -32,6 +33,7 @@ struct AnalyzeOptions {
   std::string iniDir;
   bool json = false;
   bool allBlocks = false;
+  std::string html;
 };
 
 // A command-line address: hexadecimal, with or without 0x, at most 32 bits
@@ -76,6 +78,8 @@ int runAnalyze(const AnalyzeOptions& o) {
     request.ioAddress = parseAddress(o.ioAddress);
     if (!request.ioAddress) return usage("--io-address: not a 32-bit hexadecimal number: '" + o.ioAddress + "'");
   }
+  if (!o.html.empty())
+    if (const auto problem = htmlTargetProblem(o.html)) return usage(*problem);
   std::string unreadable;
   const auto report = ReportFile::open(o.report, unreadable);
   if (!report) return usage(unreadable);
@@ -95,10 +99,20 @@ int runAnalyze(const AnalyzeOptions& o) {
   ConsoleHost host(request.board, messages, headings, iniDirectory(o.iniDir));
   const auto printer = o.json ? jsonPrinter(o.board, request.ioAddress.has_value())
                               : textPrinter({request.ioAddress.has_value(), o.allBlocks});
-  const AnalysisOutcome out = runAnalysis(request, host, files, [&printer](const AnalysisOutcome& sofar, const Block& block) {
+  std::vector<Block> blocks;  // for the page: one Search lists at most 4,096
+  const AnalysisOutcome out = runAnalysis(request, host, files, [&](const AnalysisOutcome& sofar, const Block& block) {
     printer->block(sofar, block);
+    if (!o.html.empty()) blocks.push_back(block);
   });
   printer->finish(out);
+  if (!o.html.empty()) {
+    const HtmlRequest page{o.html,         messages, headings, request.board, report->name(), request.reportPath, {},
+                           BoardReading{request.memoryAddress, request.ioAddress}};
+    if (const auto problem = writeHtmlReport(page, files, out, std::move(blocks))) {
+      std::fprintf(stderr, "spanfinder: %s\n", problem->c_str());
+      return kExitFailed;
+    }
+  }
   if (!out.completed) return kExitFailed;
   if (endedWithoutMemoryWindow(out)) {
     const std::string reason = noMemoryWindowReason(files, request.reportPath, headings, request.memoryAddress);
@@ -133,6 +147,7 @@ void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch) {
   sub->add_option("--ini-dir", options->iniDir, "Where KB20.ini or KB40.ini is written (default: the current directory)");
   sub->add_flag("--all", options->allBlocks, "Print every block line (text prints the first 100)");
   sub->add_flag("--json", options->json, "Print one JSON object instead of text");
+  sub->add_option("--html", options->html, "Also write a one-page HTML report with maps of the windows to FILE");
   sub->callback([&dispatch, options, io] {
     options->ioGiven = io->count() > 0;
     dispatch.run = [options] { return runAnalyze(*options); };

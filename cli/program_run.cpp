@@ -51,10 +51,12 @@ void takeFindings(CTmx4CheckLinkSpeedDlg& dialog, ProgramSearchOutcome& result) 
   AnalysisOutcome& out = result.analysis;
   result.board.memoryAddress = f.boardMemoryAddress;
   result.board.ioAddress = f.boardIoAddress;
+  result.baseRegister = f.baseRegister;
   out.board = result.board;
   result.reportPath = f.reportPath;
   if (f.ioWindowStart && f.ioWindowEnd) out.ioWindow = Window{*f.ioWindowStart, *f.ioWindowEnd};
   out.ioRoom = f.ioRoom;
+  if (out.memoryWindow) out.innerWindow = Window{dialog.engine().m_innerWindowStart, dialog.engine().m_innerWindowEnd};
   out.blockSize = f.requestedSize;
   if (f.requestedSize) out.iniPath = dialog.engine().m_iniPath;
 }

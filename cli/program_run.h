@@ -20,6 +20,7 @@ struct ProgramSearchRequest {
 struct ProgramSearchOutcome {
   AnalysisOutcome analysis;       // windows, INI file and messages as the dialog showed them
   BoardReading board;             // what the Search read of the board
+  std::optional<std::uint32_t> baseRegister;  // the board's base register as read
   bool libraryUp = false;         // the dialog came up with its library
   std::string libraryFailure;     // the host loader's words when the library did not load
   std::u16string reportPath;      // the report on the machine, once the Search asked for one

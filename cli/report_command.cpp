@@ -11,6 +11,7 @@
 #include "app/system_info_tool.h"
 #include "cli/command.h"
 #include "cli/machine_options.h"
+#include "cli/whole_file.h"
 #include "os/text.h"
 
 namespace cli {
@@ -24,34 +25,6 @@ struct ReportOptions {
 int failed(const std::string& problem) {
   std::fprintf(stderr, "spanfinder: %s\n", problem.c_str());
   return kExitFailed;
-}
-
-// Writes bytes to path whole or not at all: a file that was there stays as it was
-// when the new one cannot be written.
-std::string writeWhole(const std::string& path, const std::string& bytes) {
-  if (path == "-") {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() ? "" : "standard output: write failed";
-  }
-  const std::filesystem::path target(path);
-  std::filesystem::path temporary = target;
-  temporary += ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temporary, ec);
-      return path + ": cannot be written";
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    return path + ": cannot be written (" + ec.message() + ")";
-  }
-  return {};
 }
 
 int runReport(const ReportOptions& o) {
@@ -73,7 +46,7 @@ int runReport(const ReportOptions& o) {
   std::ifstream in(report.value_or(""), std::ios::binary);
   if (!report || !in) return failed("the system-information tool wrote no report");
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  if (const std::string problem = writeWhole(o.output, bytes); !problem.empty()) return failed(problem);
+  if (const auto problem = writeFileWhole(o.output, bytes)) return failed(*problem);
   return kExitDone;
 }
 

@@ -3,6 +3,7 @@
 # fresh machine needs no manual step.
 #   install-deps.sh           the native build, the tests and the benchmarks
 #   install-deps.sh windows   the Windows cross build and the Wine checks as well
+#   install-deps.sh browser   a browser and an image tool, for the test that renders the HTML report
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev)
 if [ "${1:-}" = "windows" ]; then
@@ -10,6 +11,9 @@ if [ "${1:-}" = "windows" ]; then
   # builds, a virtual display to look at the dialogs on (the checks themselves use
   # Wine's null graphics driver), and fonts for the English and Japanese texts.
   packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb fonts-wine fonts-ipafont-gothic)
+fi
+if [ "${1:-}" = "browser" ]; then
+  packages+=(chromium imagemagick fonts-ipafont-gothic)
 fi
 missing=()
 for p in "${packages[@]}"; do
