@@ -34,8 +34,7 @@ class FreeSpaceSink final : public ReportLineSink {
 
  private:
   bool occupies(const ResourceRange& r) const {
-    return insideWindow(r, m_windowStart, m_windowEnd) && !(r.start == m_windowStart && r.end == m_windowEnd) &&
-           !(r.start == m_innerStart && r.end == m_innerEnd);
+    return occupiesMemoryWindow(r, m_windowStart, m_windowEnd, m_innerStart, m_innerEnd);
   }
   bool namesBoardDevice(std::u16string_view line) const {
     for (std::u16string_view id : m_board.problemDeviceIds)

@@ -31,7 +31,7 @@ int Engine::CheckIoFreeSpace(const std::u16string& reportPath, std::uint32_t win
   m_ranges.reset();
   const SectionTitle titles[] = {{resources::loadMessage(resources::msg::kIoHeading, m_host.headingLanguage()), Section::Io}};
   RangeCollector collector(m_ranges, [windowStart, windowEnd](const ResourceRange& r) {
-    return insideWindow(r, windowStart, windowEnd) && !(r.start == windowStart && r.end == windowEnd);
+    return occupiesWindow(r, windowStart, windowEnd);
   });
   if (!scanReport(m_files, reportPath, titles, collector)) return kResultFileOpenFailed;
   if (m_ranges.count() == 0) return kResultNoIoSpace;

@@ -31,4 +31,16 @@ inline bool insideWindow(const ResourceRange& r, std::uint32_t windowStart, std:
   return windowStart <= r.start && r.start <= windowEnd && windowStart <= r.end && r.end <= windowEnd;
 }
 
+// A row that takes room in a window: inside it and not the window's own row.
+inline bool occupiesWindow(const ResourceRange& r, std::uint32_t windowStart, std::uint32_t windowEnd) {
+  return insideWindow(r, windowStart, windowEnd) && !(r.start == windowStart && r.end == windowEnd);
+}
+
+// A row that takes room in the memory window: neither is the inner window's row
+// counted (the bridge the board sits behind; the blocks are cut around it).
+inline bool occupiesMemoryWindow(const ResourceRange& r, std::uint32_t windowStart, std::uint32_t windowEnd,
+                                 std::uint32_t innerStart, std::uint32_t innerEnd) {
+  return occupiesWindow(r, windowStart, windowEnd) && !(r.start == innerStart && r.end == innerEnd);
+}
+
 }  // namespace analysis
