@@ -72,7 +72,9 @@ BOOL CALLBACK readBoxChild(HWND child, LPARAM param) {
   auto* box = reinterpret_cast<BoxContents*>(param);
   if (!isClass(child, L"Static")) return TRUE;
   if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-    if (::IsWindowVisible(child)) box->icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+    // Read as the box initialises, before it is shown: a box without an icon has
+    // the icon control all the same, holding none.
+    box->icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
   } else if (!textOf(child).empty()) {
     box->text += (box->text.empty() ? L"" : L"|") + textOf(child);
   }
@@ -99,8 +101,10 @@ LRESULT CALLBACK watchWindows(int code, WPARAM wParam, LPARAM lParam) {
     const int id = ::GetDlgCtrlID(m->hwnd);
     // The four edit boxes of the main dialog: Start, End, result, Space Size.
     const bool watched = (::GetWindowLongW(m->hwnd, GWL_STYLE) & WS_CHILD) != 0 && id >= 1017 && id <= 1020;
+    // The text a box holds once WM_SETTEXT is done: for a text sent from another
+    // process the message's own copy is gone by then.
     if (m->message == WM_SETTEXT && watched && isClass(m->hwnd, L"Edit"))
-      logLine("settext " + std::to_string(id) + " " + visible(reinterpret_cast<const wchar_t*>(m->lParam)));
+      logLine("settext " + std::to_string(id) + " " + visible(textOf(m->hwnd).c_str()));
     else if (m->message == EM_REPLACESEL && watched)
       logLine("replacesel " + std::to_string(id) + " " + visible(reinterpret_cast<const wchar_t*>(m->lParam)));
     else if (m->message == WM_INITDIALOG && isClass(m->hwnd, L"#32770") && !::GetDlgItem(m->hwnd, kResultBox))
