@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/windows/check.h"
+#include "tests/windows/dialog_driver.h"
 #include "tests/windows/win32_helpers.h"
 
 namespace {
@@ -174,4 +175,17 @@ WIN_TEST(ToolSearch, ASearchThatStopsSaysWhy) {
     CHECK_EQ(run.exitCode, DWORD{1});
     CHECK_EQ(unixLines(run.err), c.err);
   }
+}
+
+// One copy of the program per logon: while the dialog runs, the tool's program
+// hands over to it and the tool says so.
+WIN_TEST(ToolSearch, WhileTheProgramRunsTheToolLeavesThePcToIt) {
+  wintest::DialogRun program(L"tool-beside-program");
+  REQUIRE(program.main() != nullptr);
+  const wintest::Run run = wintest::runToEnd(tool(), L"search --board KB20", program.folder());
+  CHECK_EQ(run.exitCode, DWORD{1});
+  CHECK_EQ(unixLines(run.err),
+           std::string("spanfinder: the program is running already on this logon: close it, then search again\n"));
+  CHECK(program.close());
+  CHECK_EQ(program.libraryLog(), std::string("init\nexit\n"));  // the tool's program never loaded it
 }
