@@ -3,8 +3,6 @@
 namespace wintest {
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Nordvale series, resource range automatic search tool";
-
 // The texts of a message box: its static controls that are not icons.
 std::wstring boxText(HWND box) {
   std::wstring text;
@@ -26,7 +24,10 @@ DialogRun::DialogRun(const std::wstring& name) {
   ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_LOG", (folder_ + L"\\library.log").c_str());
   ::SetEnvironmentVariableW(L"SPANFINDER_MSINFO_LOG", (folder_ + L"\\msinfo.log").c_str());
   child_ = std::make_unique<Child>(folder_ + L"\\Spanfinder64.exe", folder_);
-  if (child_->valid()) main_ = waitForDialog(child_->id(), kMainTitle, 30000);
+  // Found by its result box, whatever language its title is in.
+  if (child_->valid())
+    main_ = waitForWindow(
+        child_->id(), [](HWND w) { return className(w) == L"#32770" && ::GetDlgItem(w, 1019) != nullptr; }, 30000);
 }
 
 DialogRun::~DialogRun() {

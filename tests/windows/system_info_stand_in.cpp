@@ -1,8 +1,9 @@
 // A stand-in for the system-information tool, installed as system32\msinfo32.exe
 // in the checks' Wine prefix (whose own msinfo32 writes no report). It writes one
-// fixed report, in the layout the real tool writes (UTF-16LE with a byte-order
-// mark, CR LF line ends, bracketed headings, TAB-separated cells each ending with
-// a TAB), to the path after /report. Its arguments go, one line, to the file
+// fixed report to the path after /report, with the headings of the user-interface
+// language (English or Japanese) and in the layout the real tool writes: UTF-16LE
+// with a byte-order mark, CR LF line ends, bracketed headings, TAB-separated cells
+// each ending with a TAB. Its arguments go, one line, to the file
 // SPANFINDER_MSINFO_LOG names; it ends with the status SPANFINDER_MSINFO_EXIT names
 // (0 when unset), having written no report for a status other than 0.
 //
@@ -20,32 +21,37 @@
 
 namespace {
 
-constexpr wchar_t kReport[] =
-    L"\xFEFF"
-    L"System Name: CHECK-PC\r\n"
-    L"\r\n"
-    L"[I/O]\r\n"
-    L"\r\n"
-    L"Resource\tDevice\tStatus\t\r\n"
-    L"0x00000000-0x00000CF7\tPCI bus\tOK\t\r\n"
-    L"0x00000D00-0x0000FFFF\tPCI bus\tOK\t\r\n"
-    L"0x0000E000-0x0000EFFF\tPCI Express Root Port\tOK\t\r\n"
-    L"0x0000E000-0x0000E0FF\tSATA Controller\tOK\t\r\n"
-    L"\r\n"
-    L"[Memory]\r\n"
-    L"\r\n"
-    L"Resource\tDevice\tStatus\t\r\n"
-    L"0xF0000000-0xF3FFFFFF\tPCI bus\tOK\t\r\n"
-    L"0xF0000000-0xF00FFFFF\tGraphics Controller\tOK\t\r\n"
-    L"0xF2000000-0xF2FFFFFF\tPCI Express Root Port\tOK\t\r\n"
-    L"0xF2000000-0xF2003FFF\tNordvale KB20 Bridge\tOK\t\r\n"
-    L"0xFED00000-0xFED003FF\tHigh precision event timer\tOK\t\r\n"
-    L"\r\n"
-    L"[Problem Devices]\r\n"
-    L"\r\n"
-    L"Device\tPNP Device ID\tError Code\t\r\n"
-    L"PCI Device\tPCI\\VEN_8086&DEV_1C3A&SUBSYS_04B21028&REV_04\\3&11583659&0&B0\t"
-    L"The drivers for this device are not installed. (Code 28)\t\r\n";
+// The headings and column titles of the report in the two languages the real
+// tool writes for this system, which follows the user-interface language.
+struct Texts {
+  const wchar_t *systemName, *memory, *problems, *resourceColumns, *problemColumns;
+};
+constexpr Texts kEnglish{L"System Name: ", L"[Memory]", L"[Problem Devices]", L"Resource\tDevice\tStatus\t",
+                         L"Device\tPNP Device ID\tError Code\t"};
+constexpr Texts kJapanese{L"システム名: ", L"[メモリ]", L"[問題のあるデバイス]", L"リソース\tデバイス\t状態\t",
+                          L"デバイス\tPNP デバイス ID\tエラー コード\t"};
+
+std::wstring report(const Texts& t) {
+  return std::wstring(L"\xFEFF") + t.systemName + L"CHECK-PC\r\n"
+         L"\r\n"
+         L"[I/O]\r\n"
+         L"\r\n" + t.resourceColumns + L"\r\n"
+         L"0x00000000-0x00000CF7\tPCI bus\tOK\t\r\n"
+         L"0x00000D00-0x0000FFFF\tPCI bus\tOK\t\r\n"
+         L"0x0000E000-0x0000EFFF\tPCI Express Root Port\tOK\t\r\n"
+         L"0x0000E000-0x0000E0FF\tSATA Controller\tOK\t\r\n"
+         L"\r\n" + t.memory + L"\r\n"
+         L"\r\n" + t.resourceColumns + L"\r\n"
+         L"0xF0000000-0xF3FFFFFF\tPCI bus\tOK\t\r\n"
+         L"0xF0000000-0xF00FFFFF\tGraphics Controller\tOK\t\r\n"
+         L"0xF2000000-0xF2FFFFFF\tPCI Express Root Port\tOK\t\r\n"
+         L"0xF2000000-0xF2003FFF\tNordvale KB20 Bridge\tOK\t\r\n"
+         L"0xFED00000-0xFED003FF\tHigh precision event timer\tOK\t\r\n"
+         L"\r\n" + t.problems + L"\r\n"
+         L"\r\n" + t.problemColumns + L"\r\n"
+         L"PCI Device\tPCI\\VEN_8086&DEV_1C3A&SUBSYS_04B21028&REV_04\\3&11583659&0&B0\t"
+         L"The drivers for this device are not installed. (Code 28)\t\r\n";
+}
 
 void logArguments(int argc, wchar_t** argv) {
   const wchar_t* path = _wgetenv(L"SPANFINDER_MSINFO_LOG");
@@ -72,8 +78,9 @@ extern "C" int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i + 1 < argc; ++i)
     if (_wcsicmp(argv[i], L"/report") == 0) reportPath = argv[i + 1];
   if (!reportPath) return 2;
-  std::FILE* report = _wfopen(reportPath, L"wb");
-  if (!report) return 4;
-  const bool written = std::fwrite(kReport, sizeof(wchar_t), std::wcslen(kReport), report) == std::wcslen(kReport);
-  return std::fclose(report) == 0 && written ? 0 : 4;
+  std::FILE* file = _wfopen(reportPath, L"wb");
+  if (!file) return 4;
+  const std::wstring text = report(PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE ? kJapanese : kEnglish);
+  const bool written = std::fwrite(text.data(), sizeof(wchar_t), text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written ? 0 : 4;
 }
