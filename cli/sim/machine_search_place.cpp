@@ -1,6 +1,4 @@
 // spanfinder search natively: the program on a simulated machine.
-#include <CLI/CLI.hpp>
-
 #include "app/target_boards.h"
 #include "app/version_resource.h"
 #include "cli/search_place.h"

@@ -1,8 +1,6 @@
 // spanfinder search on Windows: the program on this PC. Only the window system is
 // the headless one (the dialog is driven, not shown); the library, the service
 // manager, the command interpreter, msinfo32 and the files are the PC's own.
-#include <CLI/CLI.hpp>
-
 #include "app/library_entries.h"
 #include "app/texts.h"
 #include "cli/search_place.h"
