@@ -5,7 +5,7 @@ WINDOWS := build/windows
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps deps-windows configure build windows windows-test test demo bench asan install clean
+.PHONY: deps deps-windows configure build windows windows-test screenshots test demo bench asan install clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -16,7 +16,8 @@ configure: deps
 build: configure
 	@cmake --build --preset native -j $(JOBS)
 
-# The Windows deliverables (Spanfinder64.exe, Cfgprobe64.dll) in build/windows/bin.
+# The Windows deliverables (Spanfinder64.exe, Cfgprobe64.dll) and the tool
+# (spanfinder.exe) in build/windows/bin.
 deps-windows:
 	@bash cmake/install-deps.sh windows
 
@@ -27,6 +28,10 @@ windows: deps-windows
 # The checks of the Windows build under Wine (a fresh Wine prefix in build/windows).
 windows-test: windows
 	@bash tests/windows/run-under-wine.sh $(WINDOWS)
+
+# docs/screenshot-en.png and docs/screenshot-ja.png: the dialog after a Search, under Wine.
+screenshots: windows
+	@bash tests/windows/screenshot.sh $(WINDOWS)
 
 test: build
 	@bash cmake/install-deps.sh browser

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/hex_text.h"
-#include "os/posix/host.h"
+#include "cli/host.h"
 #include "os/text.h"
 #include "resources/messages.h"
 
@@ -19,7 +19,7 @@ std::string optionalHex(const std::optional<std::uint32_t>& value) { return valu
 // The INI file as the user knows it.
 std::string iniName(const AnalysisOutcome& out) {
   if (out.iniFolderUnknown) return os::toUtf8(out.iniPath) + " (no current directory)";
-  return os::hostPath(out.iniPath);
+  return host::shownPath(out.iniPath);
 }
 
 class TextPrinter final : public AnalysisPrinter {
@@ -42,7 +42,7 @@ class TextPrinter final : public AnalysisPrinter {
       std::printf("Free blocks: %llu of 0x%X bytes\n", static_cast<unsigned long long>(blocks_),
                   static_cast<unsigned>(*out.blockSize));
     if (out.ini)
-      std::printf("INI: %s (%s)\n", os::hostPath(*out.ini).c_str(),
+      std::printf("INI: %s (%s)\n", host::shownPath(*out.ini).c_str(),
                   blocks_ ? ("active block " + range(first_.start, first_.end)).c_str() : "header only: no block fits");
     else if (out.iniIncomplete)
       std::printf("INI: %s (incomplete: the write failed)\n", iniName(out).c_str());
@@ -136,7 +136,7 @@ class JsonPrinter final : public AnalysisPrinter {
     }
     j["memoryWindow"] = windowJson(out.memoryWindow);
     j["blocks"] = nlohmann::ordered_json::array();
-    j["ini"] = out.ini ? nlohmann::ordered_json(os::hostPath(*out.ini)) : nlohmann::ordered_json(nullptr);
+    j["ini"] = out.ini ? nlohmann::ordered_json(host::shownPath(*out.ini)) : nlohmann::ordered_json(nullptr);
     j["messages"] = nlohmann::ordered_json::array();
     for (const ShownMessage& m : out.messages) j["messages"].push_back({{"id", m.id}, {"text", os::toUtf8(m.text)}});
     return j;

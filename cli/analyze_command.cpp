@@ -16,7 +16,6 @@
 #include "cli/report_file.h"
 #include "cli/report_headings.h"
 #include "os/platform.h"
-#include "os/posix/host.h"
 #include "os/text.h"
 
 namespace cli {
@@ -52,15 +51,17 @@ std::optional<std::uint32_t> parseAddress(const std::string& text) {
 // as a directory it cannot create the file in. A directory too long for the
 // program's 260-unit buffer is passed on whole, so that the INI path does not
 // open and the failure is reported, rather than sending the file to the root.
+// The option and the path are UTF-8 (char8_t) to the file system on every host.
 std::u16string iniDirectory(const std::string& option) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  fs::path dir = option.empty() ? fs::current_path(ec) : fs::path(option);
+  fs::path dir = option.empty() ? fs::current_path(ec) : fs::path(std::u8string(option.begin(), option.end()));
   if (!ec && dir.is_relative()) dir = fs::absolute(dir, ec);
   if (ec || dir.empty()) return {};
-  std::string text = dir.lexically_normal().string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return os::fromUtf8(text);
+  dir = dir.lexically_normal();
+  while (dir.has_relative_path() && dir.filename().empty()) dir = dir.parent_path();  // no trailing separator
+  const std::u8string text = dir.u8string();
+  return os::fromUtf8(std::string(text.begin(), text.end()));
 }
 
 int usage(const std::string& reason) {
@@ -89,7 +90,7 @@ int runAnalyze(const AnalyzeOptions& o) {
   // As the program does, an explicit language is that of the messages and of the
   // headings alike; without one the messages follow the environment and the
   // headings the report.
-  os::Files& files = os::hostFiles();
+  os::Files& files = *os::platform().files;
   const std::optional<resources::Language> given =
       o.language.empty() ? std::nullopt : std::optional(kLanguages.at(o.language));
   const resources::Language messages =

@@ -21,7 +21,8 @@ struct Dispatch {
 
 void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch);
 void addSearchCommand(CLI::App& app, Dispatch& dispatch);
-void addReportCommand(CLI::App& app, Dispatch& dispatch);
-void addMachinesCommand(CLI::App& app, Dispatch& dispatch);
+// The commands about simulated machines (report, machines): those of the native
+// build (cli/sim/); the Windows build has none.
+void addMachineCommands(CLI::App& app, Dispatch& dispatch);
 
 }  // namespace cli

@@ -7,7 +7,7 @@
 
 #include "cli/choices.h"
 #include "cli/whole_file.h"
-#include "os/posix/host.h"
+#include "cli/host.h"
 #include "os/text.h"
 
 namespace cli {
@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 // The INI file's text (UTF-16LE without a byte-order mark), line ends as written.
 std::optional<std::string> iniText(const std::optional<std::u16string>& path) {
   if (!path) return std::nullopt;
-  std::ifstream in(os::hostPath(*path), std::ios::binary);
+  const std::string shown = host::shownPath(*path);
+  std::ifstream in(fs::path(std::u8string(shown.begin(), shown.end())), std::ios::binary);
   if (!in) return std::nullopt;
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
   std::u16string text;

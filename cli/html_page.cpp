@@ -2,7 +2,7 @@
 
 #include "cli/hex_text.h"
 #include "cli/html_map.h"
-#include "os/posix/host.h"
+#include "cli/host.h"
 #include "os/text.h"
 
 namespace cli {
@@ -203,7 +203,7 @@ std::string renderHtmlPage(const HtmlPage& page) {
 
   html += "<h2>" + std::string(l.ini) + "</h2>";
   if (!out.iniPath.empty() || out.ini) {
-    html += "<p class=\"sub\">" + escapeHtml(os::hostPath(out.ini ? *out.ini : out.iniPath)) + "</p>";
+    html += "<p class=\"sub\">" + escapeHtml(host::shownPath(out.ini ? *out.ini : out.iniPath)) + "</p>";
     if (page.iniText) html += "<pre>" + escapeHtml(*page.iniText) + "</pre>";
   } else {
     html += "<p>" + std::string(l.iniNone) + "</p>";

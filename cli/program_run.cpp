@@ -5,8 +5,7 @@
 #include "app/dialog_templates.h"
 #include "app/main_dialog.h"
 #include "app/resource_ids.h"
-#include "app/version_resource.h"
-#include "os/posix/host.h"
+#include "app/texts.h"
 #include "resources/messages.h"
 #include "ui/headless/window_system.h"
 
@@ -20,15 +19,6 @@ int radioOf(analysis::Board board) {
     case analysis::Board::KB40: return app::kRadioKB40;
   }
   return app::kRadioKB20;
-}
-
-// The program file carries its version resource, which the About box reads.
-void giveProgramItsVersion(sim::Machine& m) {
-  sim::VersionInfo::Strings strings;
-  for (const auto& s : app::kVersionStrings)
-    strings[u"\\StringFileInfo\\" + std::u16string(app::kVersionTableKey) + u"\\" + std::u16string(s.name)] =
-        std::u16string(s.value);
-  m.versions.setVersionResource(m.versions.programPath, strings);
 }
 
 // The number of a message box's text in the program's table; 0 for a text the
@@ -71,12 +61,10 @@ bool ranToEnd(const AnalysisOutcome& out) {
 
 }  // namespace
 
-ProgramSearchOutcome runProgramSearch(sim::Machine& machine, const ProgramSearchRequest& request,
+ProgramSearchOutcome runProgramSearch(const os::Platform& facilities, const ProgramSearchRequest& request,
                                       const BlockSink& onBlock) {
-  giveProgramItsVersion(machine);
-  machine.install();
-  ui::headless::WindowSystem ws(app::programResources(), machine.windows);
-  CTmx4CheckLinkSpeedApp program(ws, machine.platform());
+  ui::headless::WindowSystem ws(app::programResources(), *facilities.windows);
+  CTmx4CheckLinkSpeedApp program(ws, facilities);
   ProgramSearchOutcome result;
   AnalysisOutcome& out = result.analysis;
   CTmx4CheckLinkSpeedDlg* dialog = nullptr;
@@ -103,9 +91,11 @@ ProgramSearchOutcome runProgramSearch(sim::Machine& machine, const ProgramSearch
   });
   program.run();
   ws.onReplaceSel = nullptr;
-  if (!result.libraryUp) result.libraryFailure = os::hostModulesLastFailure();
+  // Without a dialog and without a word the program has handed over to the copy
+  // that holds the single-instance mutex.
+  result.anotherCopyRan = !result.libraryUp && ws.messageBoxes().empty();
 
-  const resources::Language language = resources::languageFor(machine.facts.language);
+  const resources::Language language = app::uiLanguage(facilities);
   for (const auto& box : ws.messageBoxes()) {
     out.messages.push_back({messageNumber(box.text, language), box.text,
                             (box.type & ui::kMbIconMask) != ui::kMbIconExclamation});

@@ -29,7 +29,7 @@ class ReportFile {
 
   std::u16string m_path;
   std::string m_name;
-  std::string m_temporary;  // host path of the copy of standard input, removed at the end
+  std::string m_temporary;  // path (UTF-8) of the copy of standard input, removed at the end
 };
 
 }  // namespace cli

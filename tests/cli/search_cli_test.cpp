@@ -119,7 +119,9 @@ TEST_P(ExampleMachineSearch, EndsAsItsProfileDescribes) {
   for (const auto& m : j["messages"]) shown.push_back(m["id"]);
   EXPECT_EQ(shown, expected.messages);
   EXPECT_EQ(j["blocks"].size(), expected.blocks);
-  if (expected.firstBlock && !j["blocks"].empty()) EXPECT_EQ(j["blocks"][0]["start"], expected.firstBlock);
+  if (expected.firstBlock && !j["blocks"].empty()) {
+    EXPECT_EQ(j["blocks"][0]["start"], expected.firstBlock);
+  }
   if (expected.ini) {
     EXPECT_EQ(filesInWork(), std::vector<std::string>{expected.ini});
     EXPECT_EQ(j["ini"], (work() / expected.ini).string());

@@ -86,6 +86,46 @@ bool Child::waitForExit(DWORD timeoutMs, DWORD* exitCode) {
   return true;
 }
 
+Run runToEnd(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+             const std::wstring& inputFile, DWORD timeoutMs) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const std::wstring outPath = folder + L"\\stdout.txt", errPath = folder + L"\\stderr.txt";
+  const auto open = [&](const std::wstring& path, DWORD access, DWORD disposition) {
+    return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  const HANDLE out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS), err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+  const HANDLE in = open(inputFile.empty() ? L"NUL" : inputFile, GENERIC_READ, OPEN_EXISTING);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION info{};
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  Run run;
+  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                       &startup, &info)) {
+    ::CloseHandle(info.hThread);
+    run.ended = ::WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!run.ended) ::TerminateProcess(info.hProcess, 99);
+    ::GetExitCodeProcess(info.hProcess, &run.exitCode);
+    ::CloseHandle(info.hProcess);
+  }
+  for (HANDLE h : {in, out, err})
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+  run.out = readTextFile(outPath);
+  run.err = readTextFile(errPath);
+  return run;
+}
+
+std::wstring sourceFile(const std::wstring& relative) {
+  std::wstring root;
+  for (const char c : std::string(SPANFINDER_SOURCE_DIR)) root += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return L"Z:" + root + L"\\" + relative;
+}
+
 namespace {
 
 struct Search {

@@ -35,6 +35,20 @@ class Child {
   DWORD id_ = 0;
 };
 
+// A program run to its end with its standard output and error in files of folder
+// (and its standard input from inputFile when one is given).
+struct Run {
+  bool ended = false;  // it started and ended within the time given
+  DWORD exitCode = 0;
+  std::string out, err;  // as written, line ends and all
+};
+Run runToEnd(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+             const std::wstring& inputFile = {}, DWORD timeoutMs = 60000);
+
+// A file of the source tree (relative with backslashes), as Wine shows the host's
+// root: drive Z:. SPANFINDER_SOURCE_DIR is the tree's host path.
+std::wstring sourceFile(const std::wstring& relative);
+
 // The first top-level window of process that is visible and matches, polled until
 // timeoutMs; null when none came.
 HWND waitForWindow(DWORD process, const std::function<bool(HWND)>& matches, DWORD timeoutMs);

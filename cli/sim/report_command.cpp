@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "app/system_info_tool.h"
-#include "cli/command.h"
-#include "cli/machine_options.h"
+#include "cli/sim/machine_commands.h"
+#include "cli/sim/machine_options.h"
 #include "cli/whole_file.h"
 #include "os/text.h"
 

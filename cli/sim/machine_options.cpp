@@ -1,4 +1,4 @@
-#include "cli/machine_options.h"
+#include "cli/sim/machine_options.h"
 
 #include <CLI/CLI.hpp>
 

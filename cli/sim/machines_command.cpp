@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <variant>
 
-#include "cli/command.h"
+#include "cli/sim/machine_commands.h"
 #include "sim/example_machines.h"
 #include "sim/profile.h"
 

@@ -1,4 +1,6 @@
 // spanfinder: the command-line front end. Subcommands register themselves here.
+#include "cli/tool.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -20,15 +22,16 @@ std::string unknownCommand(const CLI::App& app) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace cli {
+
+int runTool(int argc, char** argv) {
   CLI::App app{"Spanfinder: free memory address space for Nordvale boards (KA10, KB20, KB40).", "spanfinder"};
   app.require_subcommand(1, 1);
   app.set_version_flag("--version", "spanfinder " SPANFINDER_VERSION);
-  cli::Dispatch dispatch;
-  cli::addAnalyzeCommand(app, dispatch);
-  cli::addSearchCommand(app, dispatch);
-  cli::addReportCommand(app, dispatch);
-  cli::addMachinesCommand(app, dispatch);
+  Dispatch dispatch;
+  addAnalyzeCommand(app, dispatch);
+  addSearchCommand(app, dispatch);
+  addMachineCommands(app, dispatch);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {  // --help, --help-all, --version
@@ -39,12 +42,14 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "spanfinder: unknown command '%s'; see spanfinder --help\n", unknown.c_str());
     else
       std::fprintf(stderr, "spanfinder: %s\n", e.what());
-    return cli::kExitUsage;
+    return kExitUsage;
   }
   try {
-    return dispatch.run ? dispatch.run() : cli::kExitUsage;
+    return dispatch.run ? dispatch.run() : kExitUsage;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "spanfinder: %s\n", e.what());
-    return cli::kExitFailed;
+    return kExitFailed;
   }
 }
+
+}  // namespace cli

@@ -1,0 +1,29 @@
+#pragma once
+// What the tool needs of the system it runs on beyond the os/ facilities: paths
+// as the user's shell writes them, and the report named on the command line made
+// ready. Natively cli/posix/host.cpp, on Windows cli/win32/host.cpp.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cli::host {
+
+// How the user is told about standard input ("-") as the report.
+inline constexpr const char* kStandardInput = "standard input";
+
+// A Windows path of the engine (folders separated by backslashes) as the user's
+// shell writes it, in UTF-8.
+std::string shownPath(std::u16string_view windowsPath);
+
+// Standard input copied into a new temporary file: the copy's path in UTF-8, or
+// nothing with error set (one line naming standard input). A terminal is refused:
+// the report is UTF-16 text that is piped or redirected in, never typed.
+std::optional<std::string> copyStandardInput(std::string& error);
+// Removes a copy made by copyStandardInput.
+void removeCopy(const std::string& copy);
+
+// Why the report argument (whose path, as the engine will open it, is path) cannot
+// be read: one line naming the argument; nothing when it can.
+std::optional<std::string> whyUnreadable(const std::string& argument, const std::u16string& path);
+
+}  // namespace cli::host
