@@ -47,6 +47,8 @@ os::Platform Machine::platform() {
   p.versions = &versions;
   p.windows = &windows;
   p.objects = &objects;
+  p.setup = &setup;
+  p.threads = &threads;
   return p;
 }
 

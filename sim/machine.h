@@ -9,6 +9,7 @@
 #include "sim/access_driver.h"
 #include "sim/clock.h"
 #include "sim/device_io.h"
+#include "sim/device_setup.h"
 #include "sim/file_system.h"
 #include "sim/io_ports.h"
 #include "sim/modules.h"
@@ -20,6 +21,7 @@
 #include "sim/service_manager.h"
 #include "sim/system_facts.h"
 #include "sim/system_info_tool.h"
+#include "sim/threads.h"
 #include "sim/version_info.h"
 #include "sim/windows.h"
 
@@ -29,6 +31,10 @@ class Machine {
  public:
   // root: a host folder that holds the machine's drives (drive C is root/C).
   explicit Machine(const std::filesystem::path& root);
+  // Waits for the threads of its processes first: they may still be using its parts.
+  ~Machine() { threads.joinAll(); }
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
 
   SystemFacts facts;
   FileSystem files{facts};
@@ -60,6 +66,11 @@ class Machine {
   AccessDriver accessDriver{devices, ports, memory};
   ServiceManager services{files, facts};
   ProcessBitness bitness;
+  // Device setup classes and the device registry; the threads of the machine's
+  // processes and the message queues of its windows.
+  DeviceSetup setup;
+  Threads threads{windows};
+
 
   // The os facilities of this machine.
   os::Platform platform();
