@@ -4,6 +4,8 @@
 // test builds one, describes the machine it wants, and installs it as the
 // process's platform; the native command-line tool does the same.
 #include <filesystem>
+#include <list>
+#include <string>
 
 #include "os/platform.h"
 #include "sim/access_driver.h"
@@ -19,6 +21,7 @@
 #include "sim/process_bitness.h"
 #include "sim/processes.h"
 #include "sim/service_manager.h"
+#include "sim/sii3132.h"
 #include "sim/system_facts.h"
 #include "sim/system_info_tool.h"
 #include "sim/threads.h"
@@ -71,11 +74,26 @@ class Machine {
   DeviceSetup setup;
   Threads threads{windows};
 
+  // SiI3132 controllers. Adding one puts it on the bus with its register windows
+  // (bases picked when the setup leaves them 0) and lists it with Windows as a
+  // present SCSI adapter with that description; a controller added again at a
+  // location it had before finds its old device node, settings included. Removing
+  // one takes it off the bus; its device node stays, no longer present.
+  static constexpr char kSiI3132Description[] = "Silicon Image SiI 3132 SATALink Controller";
+  SiI3132& addSiI3132(SiI3132Setup setup, const std::string& description = kSiI3132Description);
+  void removeSiI3132(PciLocation at);
+  SiI3132* findSiI3132(PciLocation at);
+  std::list<SiI3132> controllers;  // in the order added
+  // The folder Windows loads drivers from: <Windows folder>\System32\Drivers.
+  std::u16string driverFolder() const;
 
   // The os facilities of this machine.
   os::Platform platform();
   // Installs them as the process's platform.
   void install() { os::installPlatform(platform()); }
+
+ private:
+  std::uint32_t nextWindow_ = 0xF0000000;
 };
 
 // A further process on the machine, such as a second copy of the program: its own
