@@ -58,7 +58,14 @@ constexpr KxLong kStatusReadingBios = 2;
 constexpr KxLong kStatusComparingBios = 3;
 constexpr KxLong kStatusSearching = 4;
 
+namespace cfgprobe {
+class ControllerPort;
+}
+
 class KX_EXPORT CKXACS {
+  // Reaches a controller's registers through the access methods below.
+  friend class cfgprobe::ControllerPort;
+
  public:
   CKXACS();
   ~CKXACS();
