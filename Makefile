@@ -3,7 +3,7 @@ MAKEFLAGS += --no-print-directory
 BUILD  := build/native
 JOBS   ?= $(shell nproc)
 
-.PHONY: deps build test demo bench asan clean
+.PHONY: deps build test demo bench asan tsan clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -25,6 +25,11 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
+
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS)
 
 clean:
 	@rm -rf build

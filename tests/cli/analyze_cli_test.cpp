@@ -222,8 +222,8 @@ TEST_F(AnalyzeCli, AddressesWithLeadingZerosAreThirtyTwoBitValues) {
 // A one-byte size cuts a 1 MB hole into a million blocks: they are printed as
 // they come, in memory that does not grow with their number.
 TEST_F(AnalyzeCli, AMillionBlocksStreamInBoundedMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "an address-sanitized tool reserves more address space than the limit allows";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitized tool reserves more address space than the limit allows";
 #endif
   sim::SystemReportDescription description;
   description.memory = {r(0xF0000000, 0xF3FFFFFF), r(0xF0000000, 0xF00FFFFF), r(0xF0200000, 0xF3FFFFFF)};
