@@ -1,7 +1,5 @@
 #include "sim/sii3132.h"
 
-#include <mutex>
-
 namespace sim {
 namespace {
 
@@ -13,26 +11,20 @@ constexpr std::uint32_t kMassStorageOther = 0x0180;
 
 }  // namespace
 
-// The global register window: plain registers, except for the flash pair.
+// The global register window: plain registers, except for the flash pair. Like
+// all of physical memory it is reached under the access driver's lock (or by a
+// test while no thread of the machine runs); the chip behind it locks itself.
 class SiI3132::GlobalRegisters final : public RegisterWindow {
  public:
   explicit GlobalRegisters(std::shared_ptr<JedecFlash> flash) : flash_(std::move(flash)) {}
 
-  std::uint8_t read8(std::uint32_t offset) override {
-    std::lock_guard lock(mutex_);
-    return plain_.read8(offset);
-  }
-  std::uint32_t read32(std::uint32_t offset) override {
-    std::lock_guard lock(mutex_);
-    return plain_.read32(offset);
-  }
+  std::uint8_t read8(std::uint32_t offset) override { return plain_.read8(offset); }
+  std::uint32_t read32(std::uint32_t offset) override { return plain_.read32(offset); }
   void write8(std::uint32_t offset, std::uint8_t value) override {
-    std::lock_guard lock(mutex_);
     plain_.write8(offset, value);
     if (offset >= kFlashCommand && offset < kFlashCommand + 4) runFlashCycle();
   }
   void write32(std::uint32_t offset, std::uint32_t value) override {
-    std::lock_guard lock(mutex_);
     plain_.write32(offset, value);
     if (offset + 4 > kFlashCommand && offset < kFlashCommand + 4) runFlashCycle();
   }
@@ -50,7 +42,6 @@ class SiI3132::GlobalRegisters final : public RegisterWindow {
   }
 
   std::shared_ptr<JedecFlash> flash_;
-  std::mutex mutex_;
   RegisterBlock plain_{kGlobalWindowSize};
 };
 
