@@ -5,7 +5,7 @@ WINDOWS := build/windows
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps deps-windows configure build windows windows-test screenshots test demo bench asan install clean
+.PHONY: deps deps-windows configure build windows windows-test screenshots test demo bench asan tsan install clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -54,6 +54,11 @@ asan: deps
 install: configure
 	@cmake --build --preset native -j $(JOBS) --target spanfinder >/dev/null
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS)
 
 clean:
 	@rm -rf build

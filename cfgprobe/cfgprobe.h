@@ -9,6 +9,12 @@
 // KX_GetBiosOperationProgress and KX_GetBiosFileInfo need the library to be
 // initialised; before KX_InitLibrary and after KX_ExitLibrary they return their
 // failure value and touch nothing.
+//
+// Read, compare and write of a controller's BIOS image run on a worker thread of
+// their own and end with one message posted to the window KX_SetWindowMessage
+// registered (wParam: the status, lParam: the result). While one runs, or while a
+// controller search runs, CurrentStatus is not 0 and the other BIOS operations,
+// the searches, KX_GetBiosInfo and KX_ExitLibrary refuse with -101.
 #include <cstdint>
 
 #include "cfgprobe/export.h"
@@ -58,7 +64,14 @@ constexpr KxLong kStatusReadingBios = 2;
 constexpr KxLong kStatusComparingBios = 3;
 constexpr KxLong kStatusSearching = 4;
 
+namespace cfgprobe {
+class ControllerPort;
+}
+
 class KX_EXPORT CKXACS {
+  // Reaches a controller's registers through the access methods below.
+  friend class cfgprobe::ControllerPort;
+
  public:
   CKXACS();
   ~CKXACS();

@@ -6,18 +6,20 @@
 
 namespace cfgprobe {
 
-void requestDriver(os::Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize, void* output,
+bool requestDriver(os::Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize, void* output,
                    std::uint32_t outputSize) {
   os::DeviceIo& io = *os::platform().devices;
   std::memset(output, 0, outputSize);
   const os::Handle event = io.createEventA(true, false, nullptr);
+  if (!event) return false;
   io.setEvent(event);
   os::Overlapped overlapped;
   overlapped.event = event;
   std::uint32_t returned = 0;
-  io.deviceIoControl(device, code, input, inputSize, output, outputSize, &returned, &overlapped);
+  const bool done = io.deviceIoControl(device, code, input, inputSize, output, outputSize, &returned, &overlapped);
   io.resetEvent(event);
   io.closeHandle(event);
+  return done;
 }
 
 }  // namespace cfgprobe

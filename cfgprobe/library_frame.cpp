@@ -73,8 +73,8 @@ int OS_WINAPI KX_GetLastError() { return cfgprobe::lastError(); }
 int OS_WINAPI KX_SetWindowMessage(os::Handle window, std::uint32_t message) {
   if (!window) return kNoWindow;
   if (message == 0) return kNoMessage;
-  NotifyWindow = window;
-  NotifyMessage = message;
+  cfgprobe::storeShared(NotifyMessage, message);
+  cfgprobe::storeShared(NotifyWindow, window);
   return 1;
 }
 

@@ -1,30 +1,24 @@
 #pragma once
 // The library-wide state behind the exports. Only CKXACS's static members and
-// nKXACS leave the Windows library; in the native build the state below is
-// visible as well, so that tests can look at the device table a search filled.
+// nKXACS leave the library; the state below stays inside it (the native tests
+// link a static copy of the library to look at it).
 //
-// CurrentStatus, LastError and BiosOperationProgress keep their plain exported
-// types (a caller may read them directly) but the library itself reads and writes
-// them only through std::atomic_ref, as a BIOS worker thread writes them while the
-// caller's thread reads them.
+// CurrentStatus, LastError, BiosOperationProgress and the notification target keep
+// their plain types (a caller may read CurrentStatus directly) but the library
+// itself reads and writes them only through std::atomic_ref, as a BIOS worker
+// thread uses them while the caller's thread reads or sets them.
 #include <atomic>
 #include <cstdint>
 
 #include "cfgprobe/cfgprobe.h"
 
-#if defined(__ELF__)
-#define KX_STATE __attribute__((visibility("default")))
-#else
-#define KX_STATE
-#endif
-
-KX_STATE extern CKXACS* TheLibrary;
-KX_STATE extern int LastError;
-KX_STATE extern os::Handle NotifyWindow;
-KX_STATE extern std::uint32_t NotifyMessage;
-KX_STATE extern std::int32_t BiosOperationProgress;
-KX_STATE extern DEVICEENTRY DeviceTable[kDeviceTableSize];
-KX_STATE extern int DeviceCount;
+extern CKXACS* TheLibrary;
+extern int LastError;
+extern os::Handle NotifyWindow;
+extern std::uint32_t NotifyMessage;
+extern std::int32_t BiosOperationProgress;
+extern DEVICEENTRY DeviceTable[kDeviceTableSize];
+extern int DeviceCount;
 
 namespace cfgprobe {
 
@@ -45,5 +39,14 @@ inline int lastError() { return loadShared(LastError); }
 inline void setLastError(int code) { storeShared(LastError, code); }
 inline std::int32_t biosProgress() { return loadShared(BiosOperationProgress); }
 inline void setBiosProgress(std::int32_t progress) { storeShared(BiosOperationProgress, progress); }
+inline os::Handle notifyWindow() { return loadShared(NotifyWindow); }
+inline std::uint32_t notifyMessage() { return loadShared(NotifyMessage); }
+
+// Takes the busy state for an operation: true when the library was idle and now
+// is busy with status, false (nothing changed) when something else runs.
+inline bool takeBusy(KxLong status) {
+  KxLong idle = kStatusIdle;
+  return std::atomic_ref<KxLong>(CKXACS::CurrentStatus).compare_exchange_strong(idle, status);
+}
 
 }  // namespace cfgprobe

@@ -4,23 +4,21 @@
 // order, whether or not function 0 exists.
 #include <cstring>
 
+#include "cfgprobe/config_space.h"
 #include "cfgprobe/library_state.h"
 
 namespace {
 
-constexpr unsigned short kConfigAddressPort = 0xCF8;
-constexpr unsigned short kConfigDataPort = 0xCFC;
+using cfgprobe::configAddress;
+using cfgprobe::kConfigAddressPort;
+using cfgprobe::kConfigDataPort;
+
 constexpr std::uint32_t kIdentityRegister = 0x00;
 constexpr std::uint32_t kSubsystemRegister = 0x2C;
 constexpr std::uint32_t kMatchRegister = 0x94;
 constexpr int kBuses = 256;
 constexpr int kDevices = 32;
 constexpr int kFunctions = 8;
-
-constexpr std::uint32_t configAddress(int bus, int device, int function, std::uint32_t offset) {
-  return 0x80000000u | static_cast<std::uint32_t>(bus) << 16 | static_cast<std::uint32_t>(device) << 11 |
-         static_cast<std::uint32_t>(function) << 8 | offset;
-}
 
 }  // namespace
 

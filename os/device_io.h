@@ -39,12 +39,14 @@ class DeviceIo {
   virtual ~DeviceIo() = default;
 
   // CreateFileA on a device name such as "\\.\KxACS". access: kFileReadData |
-  // kFileWriteData (or the generic rights); share, disposition and attributes as
-  // CreateFile takes them (a device ignores disposition). Returns a handle, or
-  // invalidHandle() with:
-  //   kErrorFileNotFound   no device of that name exists (its driver is not running)
-  //   kErrorAccessDenied   the device refuses the open
-  //   kErrorPathNotFound   the name is not a device name
+  // kFileWriteData (or the generic rights), which the handle then carries; share,
+  // disposition and attributes as CreateFile takes them (a device accepts every
+  // disposition CreateFile knows). Returns a handle, or invalidHandle() with:
+  //   kErrorFileNotFound      no device of that name exists (its driver is not running)
+  //   kErrorAccessDenied      the device refuses the open
+  //   kErrorPathNotFound      the name is not a device name
+  //   kErrorSharingViolation  the access or share mode conflicts with a handle already open
+  //   kErrorInvalidParameter  the disposition is not one CreateFile knows
   virtual Handle createFileA(std::string_view deviceName, std::uint32_t access, std::uint32_t share,
                              std::uint32_t disposition, std::uint32_t flagsAndAttributes);
 
@@ -53,6 +55,7 @@ class DeviceIo {
   // overlapped record's event (overlapped may be null). true with *returned bytes
   // written to output, or false with:
   //   kErrorInvalidHandle        device is not an open device handle
+  //   kErrorAccessDenied         the code needs read or write access the handle lacks
   //   kErrorInvalidFunction      the driver does not know the code
   //   kErrorInvalidParameter     the input is too short for the code
   //   kErrorInsufficientBuffer   the output is too short for the code

@@ -14,6 +14,10 @@ namespace os {
 constexpr std::uint32_t kScManagerCreateService = 0x0002;
 constexpr std::uint32_t kScManagerAllAccess = 0xF003F;
 constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+constexpr std::uint32_t kServiceQueryStatus = 0x0004;
+constexpr std::uint32_t kServiceStart = 0x0010;
+constexpr std::uint32_t kServiceStop = 0x0020;
+constexpr std::uint32_t kDelete = 0x00010000;
 constexpr std::uint32_t kServiceKernelDriver = 0x1;
 constexpr std::uint32_t kServiceBootStart = 0;
 constexpr std::uint32_t kServiceSystemStart = 1;
@@ -70,13 +74,16 @@ class Services {
                                 const char* binaryPath, const char* loadOrderGroup, std::uint32_t* tagId,
                                 const char* dependencies, const char* account, const char* password);
 
-  // OpenServiceA: a handle to a registered service (also one marked for deletion),
-  // or nullptr with kErrorInvalidHandle, kErrorInvalidName or kErrorServiceDoesNotExist.
+  // OpenServiceA: a handle to a registered service (also one marked for deletion)
+  // that carries the access asked for, or nullptr with kErrorInvalidHandle,
+  // kErrorInvalidName or kErrorServiceDoesNotExist. The handle CreateServiceA
+  // returns carries the access given there.
   virtual Handle openServiceA(Handle manager, const char* name, std::uint32_t access);
 
   // StartServiceA: starts the service and, for a kernel driver, loads its image.
   // true once it runs, or false with:
   //   kErrorInvalidHandle            service is not an open service handle
+  //   kErrorAccessDenied             the handle was opened without kServiceStart
   //   kErrorServiceAlreadyRunning    it runs already
   //   kErrorServiceMarkedForDelete   it is deleted and waits for its last handle
   //   kErrorServiceDisabled          its start type is kServiceDisabledStart
@@ -87,14 +94,16 @@ class Services {
 
   // ControlService: sends a control (kServiceControlStop). true with *status filled
   // (status may be null), or false with kErrorInvalidHandle, kErrorServiceNotActive
-  // (not running), kErrorInvalidServiceControl (unknown control) or
+  // (not running), kErrorAccessDenied (a stop on a handle opened without
+  // kServiceStop), kErrorInvalidServiceControl (unknown control) or
   // kErrorServiceCannotAcceptCtrl (already stopping). A driver whose device is still
   // open stops when its last handle closes (the state is kServiceStopPending until then).
   virtual bool controlService(Handle service, std::uint32_t control, ServiceStatus* status);
 
   // DeleteService: marks the service for deletion; it leaves the database once it
-  // is stopped and its last handle is closed. false with kErrorInvalidHandle or
-  // kErrorServiceMarkedForDelete (deleted already).
+  // is stopped and its last handle is closed. false with kErrorInvalidHandle,
+  // kErrorAccessDenied (opened without kDelete) or kErrorServiceMarkedForDelete
+  // (deleted already).
   virtual bool deleteService(Handle service);
 
   // CloseServiceHandle: closes a manager or service handle; false with

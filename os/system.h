@@ -1,7 +1,7 @@
 #pragma once
 // System facts the program and the library ask for: Windows folder, current
 // directory, version, environment and user-interface language. Shaped after
-// GetWindowsDirectoryW, GetCurrentDirectoryW/A, GetVersionEx, GetEnvironmentVariableW
+// GetWindowsDirectoryW/A, GetCurrentDirectoryW/A, GetVersionEx, GetEnvironmentVariableW,
 // GetUserDefaultUILanguage and CharUpperBuffW. The base class is the "facility
 // absent" back end.
 #include <cstdint>
@@ -23,6 +23,8 @@ class SystemInfo {
   // terminator into buffer. Returns its length without the terminator; the size
   // needed (terminator included) when size is too small; 0 on failure.
   virtual std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size);
+  // GetWindowsDirectoryA: the same in 8-bit (ANSI) text.
+  virtual std::uint32_t getWindowsDirectoryA(char* buffer, std::uint32_t size);
 
   // GetCurrentDirectoryW / GetCurrentDirectoryA: same return convention as above.
   virtual std::uint32_t getCurrentDirectory(std::uint32_t size, char16_t* buffer);

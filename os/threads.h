@@ -1,14 +1,48 @@
 #pragma once
-// Threads and posted window messages (CreateThread, PostMessage).
-// Each call states what it does and what it returns on failure. The base class is
-// the "facility absent" back end: every call fails with kErrorNotSupported.
+// Threads and posted window messages, shaped after _beginthread, PostMessageA and
+// a caller that waits for a posted message (MsgWaitForMultipleObjects followed by
+// PeekMessage with PM_REMOVE). Each call states what it does and what it returns
+// on failure. The base class is the "facility absent" back end: no thread starts,
+// no message is posted, none arrives.
+#include <cstdint>
+
 #include "os/types.h"
 
 namespace os {
 
+// ERROR_TIMEOUT: the wait ended without a message.
+constexpr std::uint32_t kErrorTimeout = 1460;
+
+// A message as PostMessageA queued it.
+struct PostedMessage {
+  Handle window = nullptr;
+  std::uint32_t message = 0;
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+};
+
+using ThreadProcedure = void (*)(void* argument);
+
 class Threads {
  public:
   virtual ~Threads() = default;
+
+  // _beginthread(procedure, 0, argument): runs procedure(argument) on a new thread
+  // with the default stack size. The thread ends by itself when the procedure
+  // returns; the caller keeps no handle and never waits for it. true once the
+  // thread exists, or false with kErrorNotEnoughMemory (no thread could be created).
+  virtual bool beginThread(ThreadProcedure procedure, void* argument);
+
+  // PostMessageA: places the message in the queue of the thread that owns window
+  // and returns at once, without waiting for it to be handled. A null window posts
+  // to the calling thread's own queue (no window receives it). false with
+  // kErrorInvalidWindowHandle for a window that does not exist.
+  virtual bool postMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+
+  // Waits up to timeoutMs milliseconds for a message posted to window (null: to any
+  // window), removes the oldest one from the queue and returns it in *message.
+  // false with kErrorTimeout when none arrived in time.
+  virtual bool waitForMessage(Handle window, std::uint32_t timeoutMs, PostedMessage* message);
 };
 
 }  // namespace os

@@ -2,6 +2,7 @@
 // Win32 call fails when the facility is missing.
 #include "os/clock.h"
 #include "os/device_io.h"
+#include "os/device_setup.h"
 #include "os/files.h"
 #include "os/modules.h"
 #include "os/named_objects.h"
@@ -9,6 +10,7 @@
 #include "os/services.h"
 #include "os/system.h"
 #include "os/text.h"
+#include "os/threads.h"
 #include "os/version_info.h"
 #include "os/windows.h"
 
@@ -40,6 +42,7 @@ bool Files::seekToEnd(Handle) { return fail(false); }
 bool Files::closeFile(Handle) { return fail(false); }
 
 std::uint32_t SystemInfo::getWindowsDirectory(char16_t*, std::uint32_t) { return fail(0u); }
+std::uint32_t SystemInfo::getWindowsDirectoryA(char*, std::uint32_t) { return fail(0u); }
 std::uint32_t SystemInfo::getCurrentDirectory(std::uint32_t, char16_t*) { return fail(0u); }
 std::uint32_t SystemInfo::getCurrentDirectoryA(std::uint32_t, char*) { return fail(0u); }
 std::uint32_t SystemInfo::windowsVersion() { return 0; }
@@ -107,6 +110,33 @@ bool Services::startServiceA(Handle, std::uint32_t, const char**) { return fail(
 bool Services::controlService(Handle, std::uint32_t, ServiceStatus*) { return fail(false); }
 bool Services::deleteService(Handle) { return fail(false); }
 bool Services::closeServiceHandle(Handle) { return fail(false); }
+
+// Threads and posted messages when no back end provides them.
+bool Threads::beginThread(ThreadProcedure, void*) { return fail(false); }
+bool Threads::postMessageA(Handle, std::uint32_t, std::uintptr_t, std::intptr_t) { return fail(false); }
+bool Threads::waitForMessage(Handle, std::uint32_t, PostedMessage*) { return fail(false); }
+
+// Device setup when no back end provides it: there is no device information set.
+Handle DeviceSetup::getClassDevsA(const Guid*, const char*, Handle, std::uint32_t) { return fail(invalidHandle()); }
+bool DeviceSetup::enumDeviceInfo(Handle, std::uint32_t, DevInfoData*) { return fail(false); }
+bool DeviceSetup::getDeviceRegistryPropertyA(Handle, DevInfoData*, std::uint32_t, std::uint32_t*, std::uint8_t*,
+                                             std::uint32_t, std::uint32_t*) {
+  return fail(false);
+}
+bool DeviceSetup::setDeviceRegistryPropertyA(Handle, DevInfoData*, std::uint32_t, const std::uint8_t*, std::uint32_t) {
+  return fail(false);
+}
+Handle DeviceSetup::openDevRegKey(Handle, DevInfoData*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {
+  return fail(invalidHandle());
+}
+bool DeviceSetup::destroyDeviceInfoList(Handle) { return fail(false); }
+std::int32_t DeviceSetup::regSetValueExA(Handle, const char*, std::uint32_t, const std::uint8_t*, std::uint32_t) {
+  return static_cast<std::int32_t>(kErrorInvalidHandle);
+}
+std::int32_t DeviceSetup::regQueryValueExA(Handle, const char*, std::uint32_t*, std::uint8_t*, std::uint32_t*) {
+  return static_cast<std::int32_t>(kErrorInvalidHandle);
+}
+std::int32_t DeviceSetup::regCloseKey(Handle) { return static_cast<std::int32_t>(kErrorInvalidHandle); }
 
 std::uint32_t VersionInfo::getModuleFileName(char16_t* buffer, std::uint32_t size) {
   if (buffer && size) buffer[0] = u'\0';

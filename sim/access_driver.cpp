@@ -64,10 +64,13 @@ bool FlashBlockAccess::program(PhysicalMemory& memory, std::uint32_t reg, std::u
                                const std::uint8_t* data) {
   const std::uint32_t first = command & kFlashAddressMask;
   for (std::uint32_t i = 0; i < access::kBlockSize; ++i) {
+    const std::uint32_t address = (first + i) & kFlashAddressMask;
     sendFlashByte(memory, reg, 0x5555, 0xAA);
     sendFlashByte(memory, reg, 0x2AAA, 0x55);
     sendFlashByte(memory, reg, 0x5555, 0xA0);
-    sendFlashByte(memory, reg, first + i, data[i]);
+    sendFlashByte(memory, reg, address, data[i]);
+    memory.write32(reg, kFlashRead | address);
+    if (memory.read8(reg + kDataRegisterOffset) != data[i]) return false;
   }
   return true;
 }
@@ -76,6 +79,16 @@ void AccessDriver::failRequests(int count, std::uint32_t error) {
   std::lock_guard lock(mutex_);
   failuresLeft_ = count;
   failure_ = error;
+}
+
+void AccessDriver::failRequestsOf(std::uint32_t code, std::uint64_t after, int count, std::uint32_t error) {
+  std::lock_guard lock(mutex_);
+  codeFaults_[code] = CodeFault{after, count, error};
+}
+
+void AccessDriver::onRequest(RequestHook hook) {
+  std::lock_guard lock(mutex_);
+  hook_ = std::move(hook);
 }
 
 bool AccessDriver::running() const {
@@ -141,6 +154,15 @@ void AccessDriver::unload(std::function<void()> stopped) {
 
 std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize,
                                     std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) {
+  RequestHook hook;
+  std::uint64_t earlier = 0;
+  {
+    std::lock_guard lock(mutex_);
+    hook = hook_;
+    const auto it = perCode_.find(code);
+    earlier = it == perCode_.end() ? 0 : it->second;
+  }
+  if (hook) hook(code, earlier);
   std::lock_guard lock(mutex_);
   ++total_;
   ++perCode_[code];
@@ -152,6 +174,14 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
   if (failuresLeft_ != 0) {
     if (failuresLeft_ > 0) --failuresLeft_;
     return failure_;
+  }
+  if (auto fault = codeFaults_.find(code); fault != codeFaults_.end() && fault->second.count != 0) {
+    if (fault->second.skip > 0) {
+      --fault->second.skip;
+    } else {
+      if (fault->second.count > 0) --fault->second.count;
+      return fault->second.error;
+    }
   }
   return serve(code, input, inputSize, output, outputSize, returned);
 }

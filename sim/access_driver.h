@@ -9,6 +9,7 @@
 // Every request is counted per code, the last one is kept for inspection, and
 // requests can be made to fail.
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -38,7 +39,9 @@ constexpr std::uint32_t kBlockSize = 64;
 // How a block request reaches the flash chip behind a controller's flash command
 // register (data register 4 bytes above it). The default works through the
 // register protocol alone: a read issues one read command per byte and takes the
-// data register; a program sends each byte with the chip's byte-program sequence.
+// data register; a program sends each byte with the chip's byte-program sequence
+// and reads it back, as the driver's data polling does: a byte that does not read
+// back as sent (a chip that is not erased there, or still erasing) fails the block.
 class FlashBlockAccess {
  public:
   virtual ~FlashBlockAccess() = default;
@@ -61,6 +64,17 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   // Fault: the next count requests (count < 0: all, 0: none) fail with error
   // (ERROR_GEN_FAILURE by default), leaving their output untouched.
   void failRequests(int count, std::uint32_t error = os::kErrorGenFailure);
+  // Fault: after the next `after` requests of one code are served, count of them
+  // (count < 0: all that follow, 0: none) fail with error.
+  void failRequestsOf(std::uint32_t code, std::uint64_t after, int count = -1,
+                      std::uint32_t error = os::kErrorGenFailure);
+
+  // Called with the code and the number of earlier requests of that code (counted
+  // from the last resetCounts) before each request is served, on the requesting
+  // thread and outside the driver's lock, so that a test can hold a thread at a
+  // chosen request while it looks at what that thread has done so far.
+  using RequestHook = std::function<void(std::uint32_t code, std::uint64_t earlier)>;
+  void onRequest(RequestHook hook);
 
   bool running() const;
   std::uint64_t requests() const;                      // all requests received
@@ -90,6 +104,13 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   bool running_ = false;
   int failuresLeft_ = 0;
   std::uint32_t failure_ = os::kErrorGenFailure;
+  struct CodeFault {
+    std::uint64_t skip = 0;  // requests of the code still served before the first failure
+    int count = 0;
+    std::uint32_t error = 0;
+  };
+  std::map<std::uint32_t, CodeFault> codeFaults_;
+  RequestHook hook_;
   std::uint64_t total_ = 0;
   std::map<std::uint32_t, std::uint64_t> perCode_;
   std::uint32_t lastCode_ = 0;

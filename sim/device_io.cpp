@@ -1,5 +1,6 @@
 #include "sim/device_io.h"
 
+#include "os/files.h"
 #include "sim/win_names.h"
 
 namespace sim {
@@ -11,6 +12,20 @@ constexpr std::uintptr_t kEventTag = 0x0E000000;
 constexpr std::uintptr_t kSlotMask = 0x00FFFFFF;
 
 os::Handle makeHandle(std::uintptr_t tag, std::size_t slot) { return reinterpret_cast<os::Handle>(tag | (slot + 1)); }
+
+constexpr std::uint32_t kGenericAll = 0x10000000u;
+constexpr std::uint32_t kMaximumAllowed = 0x02000000u;
+constexpr std::uint32_t kTruncateExisting = 5;
+constexpr std::uint32_t kFileReadAccess = 1;   // bits 15-14 of a control code
+constexpr std::uint32_t kFileWriteAccess = 2;
+
+// The data access a CreateFile access mask asks for.
+std::uint32_t dataAccess(std::uint32_t access) {
+  std::uint32_t data = access & (os::kFileReadData | os::kFileWriteData);
+  if (access & (os::kGenericRead | kGenericAll | kMaximumAllowed)) data |= os::kFileReadData;
+  if (access & (os::kGenericWrite | kGenericAll | kMaximumAllowed)) data |= os::kFileWriteData;
+  return data;
+}
 
 bool slotOf(os::Handle handle, std::uintptr_t tag, std::size_t* slot) {
   const auto raw = reinterpret_cast<std::uintptr_t>(handle);
@@ -52,9 +67,28 @@ bool DeviceIo::deviceExists(std::string_view name) const {
 int DeviceIo::openHandles(std::string_view name) const {
   std::lock_guard lock(mutex_);
   int count = 0;
-  for (const auto& device : deviceHandles_)
-    if (device && device->name == foldName(name)) ++count;
+  for (const auto& h : deviceHandles_)
+    if (h.device && h.device->name == foldName(name)) ++count;
   return count;
+}
+
+void DeviceIo::failEvents(int count) {
+  std::lock_guard lock(mutex_);
+  eventFailures_ = count;
+}
+
+// IoCheckShareAccess: an open that asks for no data access is not checked, and
+// such a handle constrains no later open.
+bool DeviceIo::sharingAllows(const Device& device, std::uint32_t access, std::uint32_t share) const {
+  if (access == 0) return true;
+  for (const auto& h : deviceHandles_) {
+    if (h.device.get() != &device || h.access == 0) continue;
+    if ((access & os::kFileReadData) && !(h.share & os::kFileShareRead)) return false;
+    if ((access & os::kFileWriteData) && !(h.share & os::kFileShareWrite)) return false;
+    if ((h.access & os::kFileReadData) && !(share & os::kFileShareRead)) return false;
+    if ((h.access & os::kFileWriteData) && !(share & os::kFileShareWrite)) return false;
+  }
+  return true;
 }
 
 int DeviceIo::eventsOpen() const {
@@ -75,9 +109,11 @@ void DeviceIo::failOpen(std::string_view name, std::uint32_t error) {
     openFaults_[foldName(name)] = error;
 }
 
-os::Handle DeviceIo::createFileA(std::string_view deviceName, std::uint32_t, std::uint32_t, std::uint32_t,
-                                 std::uint32_t) {
+os::Handle DeviceIo::createFileA(std::string_view deviceName, std::uint32_t access, std::uint32_t share,
+                                 std::uint32_t disposition, std::uint32_t) {
   constexpr std::string_view prefix = "\\\\.\\";
+  if (disposition < os::kCreateNew || disposition > kTruncateExisting)
+    return failWith(os::kErrorInvalidParameter, os::invalidHandle());
   if (deviceName.substr(0, prefix.size()) != prefix || deviceName.size() == prefix.size())
     return failWith(os::kErrorPathNotFound, os::invalidHandle());
   const std::string name = foldName(deviceName.substr(prefix.size()));
@@ -86,21 +122,30 @@ os::Handle DeviceIo::createFileA(std::string_view deviceName, std::uint32_t, std
     return failWith(fault->second, os::invalidHandle());
   const auto it = devices_.find(name);
   if (it == devices_.end()) return failWith(os::kErrorFileNotFound, os::invalidHandle());
+  const std::uint32_t wanted = dataAccess(access);
+  if (!sharingAllows(*it->second, wanted, share)) return failWith(os::kErrorSharingViolation, os::invalidHandle());
   ++it->second->openHandles;
+  const DeviceHandle opened{it->second, wanted, share};
   for (std::size_t slot = 0; slot < deviceHandles_.size(); ++slot) {
-    if (!deviceHandles_[slot]) {
-      deviceHandles_[slot] = it->second;
+    if (!deviceHandles_[slot].device) {
+      deviceHandles_[slot] = opened;
       return makeHandle(kDeviceTag, slot);
     }
   }
-  deviceHandles_.push_back(it->second);
+  deviceHandles_.push_back(opened);
   return makeHandle(kDeviceTag, deviceHandles_.size() - 1);
 }
 
-std::shared_ptr<DeviceIo::Device> DeviceIo::deviceOf(os::Handle handle) const {
+const DeviceIo::DeviceHandle* DeviceIo::handleOf(os::Handle handle) const {
   std::size_t slot = 0;
-  if (!slotOf(handle, kDeviceTag, &slot) || slot >= deviceHandles_.size()) return nullptr;
-  return deviceHandles_[slot];
+  if (!slotOf(handle, kDeviceTag, &slot) || slot >= deviceHandles_.size() || !deviceHandles_[slot].device)
+    return nullptr;
+  return &deviceHandles_[slot];
+}
+
+std::shared_ptr<DeviceIo::Device> DeviceIo::deviceOf(os::Handle handle) const {
+  const DeviceHandle* h = handleOf(handle);
+  return h ? h->device : nullptr;
 }
 
 DeviceIo::Event* DeviceIo::eventOf(os::Handle handle) {
@@ -114,11 +159,19 @@ bool DeviceIo::deviceIoControl(os::Handle device, std::uint32_t code, const void
                                os::Overlapped* overlapped) {
   if (returned) *returned = 0;
   std::shared_ptr<Device> target;
+  std::uint32_t access = 0;
   {
     std::lock_guard lock(mutex_);
-    target = deviceOf(device);
+    if (const DeviceHandle* h = handleOf(device)) {
+      target = h->device;
+      access = h->access;
+    }
   }
   if (!target) return failWith(os::kErrorInvalidHandle, false);
+  const std::uint32_t needed = (code >> 14) & 3;
+  if (((needed & kFileReadAccess) && !(access & os::kFileReadData)) ||
+      ((needed & kFileWriteAccess) && !(access & os::kFileWriteData)))
+    return failWith(os::kErrorAccessDenied, false);
   if ((inputSize && !input) || (outputSize && !output)) return failWith(os::kErrorInvalidParameter, false);
   std::uint32_t done = 0;
   const std::uint32_t error = target->handler->control(code, static_cast<const std::uint8_t*>(input), inputSize,
@@ -135,6 +188,10 @@ bool DeviceIo::deviceIoControl(os::Handle device, std::uint32_t code, const void
 
 os::Handle DeviceIo::createEventA(bool, bool initiallySignalled, const char*) {
   std::lock_guard lock(mutex_);
+  if (eventFailures_ != 0) {
+    if (eventFailures_ > 0) --eventFailures_;
+    return failWith<os::Handle>(os::kErrorNotEnoughMemory, nullptr);
+  }
   std::size_t slot = events_.size();
   if (!freeEvents_.empty()) {
     slot = freeEvents_.back();
@@ -177,7 +234,7 @@ bool DeviceIo::closeHandle(os::Handle handle) {
   std::shared_ptr<Device> device = deviceOf(handle);
   if (!device) return failWith(os::kErrorInvalidHandle, false);
   slotOf(handle, kDeviceTag, &slot);
-  deviceHandles_[slot] = nullptr;
+  deviceHandles_[slot] = DeviceHandle{};
   if (--device->openHandles > 0 || !device->deleted || !device->whenGone) return true;
   auto whenGone = std::move(device->whenGone);
   device->whenGone = nullptr;

@@ -4,6 +4,13 @@
 // every request's event is an event handle of this table. A deleted device stays
 // usable through the handles already open and is gone when the last one closes,
 // as the I/O manager keeps a driver loaded while its device is referenced.
+//
+// An open checks its arguments as the I/O manager does: the creation disposition
+// must be one CreateFile knows, and the access asked for must agree with the share
+// modes of the handles already open to the device (and theirs with its own), or
+// the open fails with ERROR_SHARING_VIOLATION. A handle carries its access: a
+// control code that needs read or write access fails with ERROR_ACCESS_DENIED on a
+// handle opened without it.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -40,6 +47,9 @@ class DeviceIo final : public os::DeviceIo {
 
   // Fault: opening the named device fails with error until cleared (error 0).
   void failOpen(std::string_view name, std::uint32_t error);
+  // Fault: the next count event creations (count < 0: all, 0: none) fail with
+  // ERROR_NOT_ENOUGH_MEMORY.
+  void failEvents(int count);
 
   os::Handle createFileA(std::string_view deviceName, std::uint32_t access, std::uint32_t share,
                          std::uint32_t disposition, std::uint32_t flagsAndAttributes) override;
@@ -63,17 +73,25 @@ class DeviceIo final : public os::DeviceIo {
     bool open = false;
     bool signalled = false;
   };
+  struct DeviceHandle {
+    std::shared_ptr<Device> device;  // null when the slot is free
+    std::uint32_t access = 0;        // kFileReadData | kFileWriteData
+    std::uint32_t share = 0;
+  };
 
+  bool sharingAllows(const Device& device, std::uint32_t access, std::uint32_t share) const;
+  const DeviceHandle* handleOf(os::Handle handle) const;
   std::shared_ptr<Device> deviceOf(os::Handle handle) const;
   Event* eventOf(os::Handle handle);
 
   mutable std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Device>> devices_;
   std::map<std::string, std::uint32_t> openFaults_;
-  std::vector<std::shared_ptr<Device>> deviceHandles_;  // slot per handle; null when closed
+  std::vector<DeviceHandle> deviceHandles_;  // slot per handle
   std::vector<Event> events_;
   std::vector<std::size_t> freeEvents_;
   int eventsOpen_ = 0;
+  int eventFailures_ = 0;
   std::uint64_t eventsCreated_ = 0;
 };
 

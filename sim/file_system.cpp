@@ -112,10 +112,16 @@ bool FileSystem::exists(std::u16string_view windowsPath) const {
 }
 
 void FileSystem::failOpen(std::u16string_view windowsPath, std::uint32_t error) {
-  openFaults_[fold(absolute(windowsPath))] = error;
+  const std::u16string key = fold(absolute(windowsPath));
+  std::lock_guard lock(mutex_);
+  openFaults_[key] = error;
 }
 
-void FileSystem::failWrites(std::u16string_view windowsPath) { writeFaults_.insert(fold(absolute(windowsPath))); }
+void FileSystem::failWrites(std::u16string_view windowsPath) {
+  const std::u16string key = fold(absolute(windowsPath));
+  std::lock_guard lock(mutex_);
+  writeFaults_.insert(key);
+}
 
 os::Handle FileSystem::createFile(std::u16string_view path, std::uint32_t access, std::uint32_t share,
                                   std::uint32_t disposition) {
@@ -123,11 +129,19 @@ os::Handle FileSystem::createFile(std::u16string_view path, std::uint32_t access
   const std::u16string full = absolute(path);
   if (path.size() >= os::kMaxPath || full.size() >= os::kMaxPath) return fail(os::kErrorPathNotFound);
   const std::u16string key = fold(full);
-  if (const auto fault = openFaults_.find(key); fault != openFaults_.end()) return fail(fault->second);
+  bool failsWrites = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (const auto fault = openFaults_.find(key); fault != openFaults_.end()) return fail(fault->second);
+    failsWrites = writeFaults_.count(key) > 0;
+  }
   const auto host = toHost(full);
   if (!host) return fail(os::kErrorPathNotFound);
   const os::Handle h = os::openHostPath(host->string(), access, share, disposition);
-  if (os::isValid(h) && writeFaults_.count(key)) failingHandles_.insert(h);
+  if (os::isValid(h) && failsWrites) {
+    std::lock_guard lock(mutex_);
+    failingHandles_.insert(h);
+  }
   return h;
 }
 
@@ -141,7 +155,12 @@ bool FileSystem::readFile(os::Handle file, void* buffer, std::uint32_t size, std
 }
 
 bool FileSystem::writeFile(os::Handle file, const void* data, std::uint32_t size, std::uint32_t* written) {
-  if (failingHandles_.count(file)) {
+  bool fails = false;
+  {
+    std::lock_guard lock(mutex_);
+    fails = failingHandles_.count(file) > 0;
+  }
+  if (fails) {
     if (written) *written = 0;
     os::setLastError(112);  // ERROR_DISK_FULL
     return false;
@@ -154,7 +173,10 @@ bool FileSystem::fileSize(os::Handle file, std::uint64_t* size) { return os::hos
 bool FileSystem::seekToEnd(os::Handle file) { return os::hostFiles().seekToEnd(file); }
 
 bool FileSystem::closeFile(os::Handle file) {
-  failingHandles_.erase(file);
+  {
+    std::lock_guard lock(mutex_);
+    failingHandles_.erase(file);
+  }
   return os::hostFiles().closeFile(file);
 }
 

@@ -6,6 +6,7 @@
 // files fail to be written.
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -61,6 +62,7 @@ class FileSystem final : public os::Files {
   };
   std::map<char, std::filesystem::path> drives_;
   std::map<std::u16string, FolderMapping> folders_;  // by folded Windows folder
+  mutable std::mutex mutex_;  // the faults: files are opened and written from any thread
   std::map<std::u16string, std::uint32_t> openFaults_;
   std::set<std::u16string> writeFaults_;
   std::set<os::Handle> failingHandles_;

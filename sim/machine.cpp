@@ -47,7 +47,52 @@ os::Platform Machine::platform() {
   p.versions = &versions;
   p.windows = &windows;
   p.objects = &objects;
+  p.setup = &setup;
+  p.threads = &threads;
   return p;
+}
+
+SiI3132& Machine::addSiI3132(SiI3132Setup setup, const std::string& description) {
+  removeSiI3132(setup.location);
+  // A window of its own for each: global registers at its start, port registers
+  // 32 KiB further on.
+  if (setup.globalBase == 0 || setup.portBase == 0) {
+    if (setup.globalBase == 0) setup.globalBase = nextWindow_;
+    if (setup.portBase == 0) setup.portBase = nextWindow_ + SiI3132::kPortWindowSize;
+    nextWindow_ += 2 * SiI3132::kPortWindowSize;
+  }
+  SiI3132& controller = controllers.emplace_back(setup, clock);
+  controller.attach(pci, memory);
+  DeviceNode node = pciDeviceNode(*pci.find(setup.location), setup.location, description);
+  if (DeviceNode* known = this->setup.find(node.instanceId)) {
+    known->present = true;
+  } else {
+    this->setup.add(std::move(node));
+  }
+  return controller;
+}
+
+void Machine::removeSiI3132(PciLocation at) {
+  for (auto it = controllers.begin(); it != controllers.end(); ++it) {
+    const PciLocation l = it->location();
+    if (l.bus != at.bus || l.device != at.device || l.function != at.function) continue;
+    it->detach(pci, memory);
+    if (DeviceNode* node = setup.findPci(at)) node->present = false;
+    controllers.erase(it);
+    return;
+  }
+}
+
+SiI3132* Machine::findSiI3132(PciLocation at) {
+  for (SiI3132& c : controllers) {
+    const PciLocation l = c.location();
+    if (l.bus == at.bus && l.device == at.device && l.function == at.function) return &c;
+  }
+  return nullptr;
+}
+
+std::u16string Machine::driverFolder() const {
+  return facts.windowsDirectory.value_or(u"C:\\Windows") + u"\\System32\\Drivers";
 }
 
 }  // namespace sim

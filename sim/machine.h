@@ -4,11 +4,14 @@
 // test builds one, describes the machine it wants, and installs it as the
 // process's platform; the native command-line tool does the same.
 #include <filesystem>
+#include <list>
+#include <string>
 
 #include "os/platform.h"
 #include "sim/access_driver.h"
 #include "sim/clock.h"
 #include "sim/device_io.h"
+#include "sim/device_setup.h"
 #include "sim/file_system.h"
 #include "sim/io_ports.h"
 #include "sim/modules.h"
@@ -18,8 +21,10 @@
 #include "sim/process_bitness.h"
 #include "sim/processes.h"
 #include "sim/service_manager.h"
+#include "sim/sii3132.h"
 #include "sim/system_facts.h"
 #include "sim/system_info_tool.h"
+#include "sim/threads.h"
 #include "sim/version_info.h"
 #include "sim/windows.h"
 
@@ -29,6 +34,10 @@ class Machine {
  public:
   // root: a host folder that holds the machine's drives (drive C is root/C).
   explicit Machine(const std::filesystem::path& root);
+  // Waits for the threads of its processes first: they may still be using its parts.
+  ~Machine() { threads.joinAll(); }
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
 
   SystemFacts facts;
   FileSystem files{facts};
@@ -60,11 +69,31 @@ class Machine {
   AccessDriver accessDriver{devices, ports, memory};
   ServiceManager services{files, facts};
   ProcessBitness bitness;
+  // Device setup classes and the device registry; the threads of the machine's
+  // processes and the message queues of its windows.
+  DeviceSetup setup;
+  Threads threads{windows};
+
+  // SiI3132 controllers. Adding one puts it on the bus with its register windows
+  // (bases picked when the setup leaves them 0) and lists it with Windows as a
+  // present SCSI adapter with that description; a controller added again at a
+  // location it had before finds its old device node, settings included. Removing
+  // one takes it off the bus; its device node stays, no longer present.
+  static constexpr char kSiI3132Description[] = "Silicon Image SiI 3132 SATALink Controller";
+  SiI3132& addSiI3132(SiI3132Setup setup, const std::string& description = kSiI3132Description);
+  void removeSiI3132(PciLocation at);
+  SiI3132* findSiI3132(PciLocation at);
+  std::list<SiI3132> controllers;  // in the order added
+  // The folder Windows loads drivers from: <Windows folder>\System32\Drivers.
+  std::u16string driverFolder() const;
 
   // The os facilities of this machine.
   os::Platform platform();
   // Installs them as the process's platform.
   void install() { os::installPlatform(platform()); }
+
+ private:
+  std::uint32_t nextWindow_ = 0xF0000000;
 };
 
 // A further process on the machine, such as a second copy of the program: its own

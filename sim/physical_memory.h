@@ -2,6 +2,8 @@
 // The machine's physical address space as the access driver reaches it: device
 // register windows mapped at their base addresses (a function's BARs), and all
 // ones wherever nothing is mapped; writes there go nowhere, as on a real bus.
+// Not locked: the access driver reaches it under its own lock, and windows are
+// mapped while no thread of the machine runs.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -52,6 +54,13 @@ class PhysicalMemory {
   RegisterWindow* find(std::uint32_t address, std::uint32_t width, std::uint32_t* offset);
 
   std::map<std::uint32_t, Mapping> windows_;
+  // The window found last: a block request reaches the same registers thousands of times.
+  struct Last {
+    std::uint32_t base = 0;
+    std::uint32_t size = 0;
+    RegisterWindow* window = nullptr;
+  };
+  Last last_;
 };
 
 }  // namespace sim

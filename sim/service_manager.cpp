@@ -90,7 +90,7 @@ os::Handle ServiceManager::openSCManagerA(const char* machine, const char* datab
 }
 
 os::Handle ServiceManager::createServiceA(os::Handle manager, const char* name, const char* displayName,
-                                          std::uint32_t, std::uint32_t serviceType, std::uint32_t startType,
+                                          std::uint32_t access, std::uint32_t serviceType, std::uint32_t startType,
                                           std::uint32_t errorControl, const char* binaryPath,
                                           const char* loadOrderGroup, std::uint32_t*, const char*, const char*,
                                           const char*) {
@@ -116,7 +116,7 @@ os::Handle ServiceManager::createServiceA(os::Handle manager, const char* name, 
   service.loadOrderGroup = loadOrderGroup ? loadOrderGroup : "";
   services_[key] = Entry{service, 0, nullptr};
   ++history_[key].created;
-  return newHandle(OpenHandle{true, false, os::kServiceAllAccess, key});
+  return newHandle(OpenHandle{true, false, access, key});
 }
 
 os::Handle ServiceManager::openServiceA(os::Handle manager, const char* name, std::uint32_t access) {
@@ -154,6 +154,7 @@ bool ServiceManager::startServiceA(os::Handle service, std::uint32_t, const char
   std::lock_guard lock(mutex_);
   Entry* entry = serviceOf(service);
   if (!entry) return failWith(os::kErrorInvalidHandle, false);
+  if (!(handleOf(service)->access & os::kServiceStart)) return failWith(os::kErrorAccessDenied, false);
   Service& s = entry->service;
   if (s.markedForDelete) return failWith(os::kErrorServiceMarkedForDelete, false);
   if (s.state != os::kServiceStopped) return failWith(os::kErrorServiceAlreadyRunning, false);
@@ -190,6 +191,7 @@ bool ServiceManager::controlService(os::Handle service, std::uint32_t control, o
   Entry* entry = serviceOf(service);
   if (!entry) return failWith(os::kErrorInvalidHandle, false);
   if (control != os::kServiceControlStop) return failWith(os::kErrorInvalidServiceControl, false);
+  if (!(handleOf(service)->access & os::kServiceStop)) return failWith(os::kErrorAccessDenied, false);
   Service& s = entry->service;
   if (s.state == os::kServiceStopped) return failWith(os::kErrorServiceNotActive, false);
   if (s.state == os::kServiceStopPending) return failWith(os::kErrorServiceCannotAcceptCtrl, false);
@@ -213,6 +215,7 @@ bool ServiceManager::deleteService(os::Handle service) {
   std::lock_guard lock(mutex_);
   Entry* entry = serviceOf(service);
   if (!entry) return failWith(os::kErrorInvalidHandle, false);
+  if (!(handleOf(service)->access & os::kDelete)) return failWith(os::kErrorAccessDenied, false);
   if (entry->service.markedForDelete) return failWith(os::kErrorServiceMarkedForDelete, false);
   entry->service.markedForDelete = true;
   ++history_[foldName(entry->service.name)].deleted;

@@ -3,7 +3,9 @@
 // name, type, start type, image path, state) answering with Windows' own error
 // codes. A kernel driver service starts only when its image file is on a
 // simulated drive and names a driver the machine has; a deleted service leaves
-// the database once it is stopped and its last handle is closed.
+// the database once it is stopped and its last handle is closed. A service handle
+// carries the access it was opened with: a start, stop or delete it does not
+// allow fails with ERROR_ACCESS_DENIED.
 #include <cstdint>
 #include <map>
 #include <mutex>

@@ -14,6 +14,13 @@ std::uint32_t copyOut(const Text& text, Char* buffer, std::uint32_t size) {
   return length;
 }
 
+// The ANSI form: characters outside 8 bits become '?', as a code-page conversion does.
+std::string narrow(std::u16string_view text) {
+  std::string out;
+  for (char16_t c : text) out += c < 0x100 ? static_cast<char>(c) : '?';
+  return out;
+}
+
 bool equalFolded(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -33,15 +40,20 @@ std::uint32_t SystemFacts::getWindowsDirectory(char16_t* buffer, std::uint32_t s
   return copyOut(*windowsDirectory, buffer, size);
 }
 
+std::uint32_t SystemFacts::getWindowsDirectoryA(char* buffer, std::uint32_t size) {
+  if (!windowsDirectory) {
+    os::setLastError(os::kErrorPathNotFound);
+    return 0;
+  }
+  return copyOut(narrow(*windowsDirectory), buffer, size);
+}
+
 std::uint32_t SystemFacts::getCurrentDirectory(std::uint32_t size, char16_t* buffer) {
   return copyOut(currentDirectory, buffer, size);
 }
 
 std::uint32_t SystemFacts::getCurrentDirectoryA(std::uint32_t size, char* buffer) {
-  // The ANSI form: characters outside 8 bits become '?', as a code-page conversion does.
-  std::string narrow;
-  for (char16_t c : currentDirectory) narrow += c < 0x100 ? static_cast<char>(c) : '?';
-  return copyOut(narrow, buffer, size);
+  return copyOut(narrow(currentDirectory), buffer, size);
 }
 
 bool SystemFacts::getEnvironmentVariable(std::u16string_view name, std::u16string* value) {

@@ -19,6 +19,7 @@ class SystemFacts final : public os::SystemInfo {
   std::uint16_t language = os::kLangEnglishUS;
 
   std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override;
+  std::uint32_t getWindowsDirectoryA(char* buffer, std::uint32_t size) override;
   std::uint32_t getCurrentDirectory(std::uint32_t size, char16_t* buffer) override;
   std::uint32_t getCurrentDirectoryA(std::uint32_t size, char* buffer) override;
   std::uint32_t windowsVersion() override { return version; }

@@ -21,6 +21,7 @@ os::Handle Windows::rootOwner(os::Handle window) {
 }
 
 os::Handle Windows::createWindow(os::Handle owner, std::u16string_view title) {
+  std::lock_guard lock(mutex_);
   if (owner && !find(owner)) {
     os::setLastError(os::kErrorInvalidWindowHandle);
     return nullptr;
@@ -35,6 +36,7 @@ os::Handle Windows::createWindow(os::Handle owner, std::u16string_view title) {
 }
 
 bool Windows::destroyWindow(os::Handle window) {
+  std::lock_guard lock(mutex_);
   if (!find(window)) {
     os::setLastError(os::kErrorInvalidWindowHandle);
     return false;
@@ -60,6 +62,7 @@ bool Windows::destroyWindow(os::Handle window) {
 }
 
 bool Windows::setWindowText(os::Handle window, std::u16string_view text) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) {
     os::setLastError(os::kErrorInvalidWindowHandle);
@@ -70,11 +73,13 @@ bool Windows::setWindowText(os::Handle window, std::u16string_view text) {
 }
 
 std::u16string Windows::windowText(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   return w ? w->title : std::u16string();
 }
 
 bool Windows::setProp(os::Handle window, std::u16string_view name, os::Handle value) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) {
     os::setLastError(os::kErrorInvalidWindowHandle);
@@ -85,6 +90,7 @@ bool Windows::setProp(os::Handle window, std::u16string_view name, os::Handle va
 }
 
 os::Handle Windows::getProp(os::Handle window, std::u16string_view name) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) return nullptr;
   const auto it = w->props.find(foldCase(name));
@@ -92,6 +98,7 @@ os::Handle Windows::getProp(os::Handle window, std::u16string_view name) {
 }
 
 os::Handle Windows::removeProp(os::Handle window, std::u16string_view name) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) return nullptr;
   const auto it = w->props.find(foldCase(name));
@@ -102,6 +109,7 @@ os::Handle Windows::removeProp(os::Handle window, std::u16string_view name) {
 }
 
 bool Windows::showWindow(os::Handle window, int command) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) {
     os::setLastError(os::kErrorInvalidWindowHandle);
@@ -130,16 +138,19 @@ bool Windows::showWindow(os::Handle window, int command) {
 }
 
 bool Windows::isIconic(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   return w && w->iconic;
 }
 
 bool Windows::isWindowVisible(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   return w && w->visible;
 }
 
 bool Windows::enableWindow(os::Handle window, bool enable) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) return false;
   const bool wasDisabled = !w->enabled;
@@ -148,6 +159,7 @@ bool Windows::enableWindow(os::Handle window, bool enable) {
 }
 
 bool Windows::isWindowEnabled(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   return w && w->enabled;
 }
@@ -155,13 +167,17 @@ bool Windows::isWindowEnabled(os::Handle window) {
 bool Windows::enumWindows(os::EnumWindowsCallback callback, std::intptr_t param) {
   // A snapshot: the callback may activate windows and so reorder the list.
   std::vector<os::Handle> order;
-  for (const auto& w : windows_) order.push_back(w.handle);
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& w : windows_) order.push_back(w.handle);
+  }
   for (os::Handle h : order)
-    if (find(h) && !callback(h, param)) return false;
+    if (isWindow(h) && !callback(h, param)) return false;
   return true;
 }
 
 os::Handle Windows::getLastActivePopup(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) {
     os::setLastError(os::kErrorInvalidWindowHandle);
@@ -179,6 +195,7 @@ void Windows::activate(Window& w) {
 }
 
 os::Handle Windows::setActiveWindow(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   const os::Handle before = active_;
   if (!w) {
@@ -190,6 +207,7 @@ os::Handle Windows::setActiveWindow(os::Handle window) {
 }
 
 bool Windows::setForegroundWindow(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   if (!w) {
     os::setLastError(os::kErrorInvalidWindowHandle);
@@ -200,6 +218,7 @@ bool Windows::setForegroundWindow(os::Handle window) {
 }
 
 os::Handle Windows::owner(os::Handle window) {
+  std::lock_guard lock(mutex_);
   Window* w = find(window);
   return w ? w->owner : nullptr;
 }

@@ -4,8 +4,10 @@
 // minimised and enabled state, and the window that is active (the foreground
 // window). Activating a window records it as its top-level owner's last active
 // pop-up, which is what GetLastActivePopup answers while that pop-up lives.
+// Any thread may use it.
 #include <list>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "os/windows.h"
@@ -16,7 +18,10 @@ class Windows final : public os::Windows {
  public:
   os::Handle createWindow(os::Handle owner, std::u16string_view title) override;
   bool destroyWindow(os::Handle window) override;
-  bool isWindow(os::Handle window) override { return find(window) != nullptr; }
+  bool isWindow(os::Handle window) override {
+    std::lock_guard lock(mutex_);
+    return find(window) != nullptr;
+  }
   bool setWindowText(os::Handle window, std::u16string_view text) override;
   std::u16string windowText(os::Handle window) override;
   bool setProp(os::Handle window, std::u16string_view name, os::Handle value) override;
@@ -31,10 +36,16 @@ class Windows final : public os::Windows {
   os::Handle getLastActivePopup(os::Handle window) override;
   os::Handle setActiveWindow(os::Handle window) override;
   bool setForegroundWindow(os::Handle window) override;
-  os::Handle getForegroundWindow() override { return active_; }
+  os::Handle getForegroundWindow() override {
+    std::lock_guard lock(mutex_);
+    return active_;
+  }
 
   os::Handle owner(os::Handle window);
-  std::size_t count() const { return windows_.size(); }
+  std::size_t count() const {
+    std::lock_guard lock(mutex_);
+    return windows_.size();
+  }
 
  private:
   struct Window {
@@ -49,6 +60,10 @@ class Windows final : public os::Windows {
   os::Handle rootOwner(os::Handle window);
   void activate(Window& w);
 
+  // Windows of every thread meet here: a worker thread posts to a window while the
+  // thread that owns it works with it. Recursive: destroying a window destroys
+  // the windows it owns.
+  mutable std::recursive_mutex mutex_;
   std::list<Window> windows_;  // front: top of the Z order
   os::Handle active_ = nullptr;
   std::uintptr_t next_ = 0x10010;

@@ -113,6 +113,18 @@ TEST_F(AccessMethods, MemoryReadsSeeRegisterWindowsAndAllOnesElsewhere) {
   EXPECT_EQ(library.dwReadMem(device, 0xFE0000FE), 0xFFFFFFFFu);  // runs past the window's end
 }
 
+// Without its event a request is not sent: it reads as a failed one.
+TEST_F(AccessMethods, RequestWithoutAnEventIsNotSent) {
+  addFunction(0, 0, 0, 0x12345678);
+  library.dwWritePort(device, 0xCF8, 0x80000000);
+  machine().accessDriver.resetCounts();
+  machine().devices.failEvents(2);
+  EXPECT_EQ(library.dwReadPort(device, 0xCFC), 0u);
+  EXPECT_EQ(library.dwWritePort(device, 0xCF8, 0x80000000), 0u);
+  EXPECT_EQ(machine().accessDriver.requests(), 0u);
+  EXPECT_EQ(library.dwReadPort(device, 0xCFC), 0x12345678u);
+}
+
 TEST_F(AccessMethods, EveryRequestHasAnEventOfItsOwnThatIsClosedAgain) {
   const auto before = machine().devices.eventsCreated();
   for (int i = 0; i < 5; ++i) library.dwReadPort(device, 0xCFC);

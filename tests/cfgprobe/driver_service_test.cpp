@@ -64,6 +64,16 @@ TEST_F(DriverService, PathIsTheCurrentFolderAndTheDriverFile) {
   EXPECT_FALSE(library.GetSysPath(nullptr));
 }
 
+// A current folder that cannot be read leaves no path, rather than one that
+// would install the driver from the root of the drive.
+TEST_F(DriverService, UnreadableCurrentFolderLeavesNoPath) {
+  machine().facts.currentDirectory = u"";
+  char buffer[kPathBufferSize];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_FALSE(library.GetSysPath(buffer));
+  for (char c : buffer) ASSERT_EQ(c, 0);
+}
+
 TEST_F(DriverService, TooLongCurrentFolderInstallsNothing) {
   machine().facts.currentDirectory = u"C:\\" + std::u16string(250, u'a');
   EXPECT_EQ(KX_InitLibrary(), -2);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -19,6 +20,7 @@ namespace cfgprobe_test {
 // The protected and private parts the tests drive directly.
 struct OpenKXACS : CKXACS {
   using CKXACS::dwReadMem;
+  using CKXACS::GetDeviceDescription;
   using CKXACS::dwWritePort;
   using CKXACS::InstallService;
   using CKXACS::ReadMem;
@@ -40,6 +42,9 @@ class LibraryTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    // Worker threads of a test that failed early must not outlive its machine.
+    machine_->accessDriver.onRequest(nullptr);
+    machine_->threads.joinAll();
     CKXACS::CurrentStatus = kStatusIdle;
     machine_->services.failOpenManager(0);
     KX_ExitLibrary();
@@ -48,6 +53,11 @@ class LibraryTest : public ::testing::Test {
     LastError = 0;
     NotifyWindow = nullptr;
     NotifyMessage = 0;
+    BiosOperationProgress = 0;
+    std::memset(DeviceTable, 0, sizeof DeviceTable);  // as the library starts out
+    DeviceCount = 0;
+    std::memset(CKXACS::szFileNameToReadBios, 0, kPathBufferSize);
+    std::memset(CKXACS::szFileNameToSaveBios, 0, kPathBufferSize);
     os::installPlatform(os::Platform{});
     machine_.reset();
     std::filesystem::remove_all(root_);
@@ -69,6 +79,7 @@ class LibraryTest : public ::testing::Test {
   }
 
   int driverHandlesOpen() const { return machine_->devices.openHandles("KxACS"); }
+  const std::filesystem::path& root() const { return root_; }
 
  private:
   std::filesystem::path root_;

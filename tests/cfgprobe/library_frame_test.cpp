@@ -308,8 +308,9 @@ TEST_F(LibraryFrame, StatusWordsCanBePolledWhileAWorkerWritesThem) {
   cfgprobe::setBiosProgress(0);
 }
 
-// The Windows export table and the native library name the same entries.
-TEST(LibraryExports, EveryEntryOfTheExportTableIsFoundByItsUndecoratedName) {
+// The Windows export table and the shared library name the same entries, and the
+// library-wide state stays inside it.
+TEST(LibraryExports, TheSharedLibraryExportsTheTableAndKeepsItsStateToItself) {
   const auto table = std::filesystem::path(__FILE__).parent_path() / "../../cfgprobe/Cfgprobe64.def";
   std::ifstream in(table);
   ASSERT_TRUE(in) << table;
@@ -324,9 +325,19 @@ TEST(LibraryExports, EveryEntryOfTheExportTableIsFoundByItsUndecoratedName) {
     exports = exports || name == "EXPORTS";
   }
   EXPECT_EQ(names.size(), 19u);  // 17 KX_ functions, fnKXACS and nKXACS
-  for (const std::string& name : names) EXPECT_NE(::dlsym(RTLD_DEFAULT, name.c_str()), nullptr) << name;
-  EXPECT_EQ(fnKXACS(), 42);
-  EXPECT_EQ(nKXACS, 0);
+  void* library = ::dlopen(CFGPROBE_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << ::dlerror();
+  for (const std::string& name : names) EXPECT_NE(::dlsym(library, name.c_str()), nullptr) << name;
+  for (const char* internal : {"TheLibrary", "LastError", "DeviceTable", "DeviceCount", "NotifyWindow",
+                               "NotifyMessage", "BiosOperationProgress"})
+    EXPECT_EQ(::dlsym(library, internal), nullptr) << internal;
+  EXPECT_NE(::dlsym(library, "_ZN6CKXACS13CurrentStatusE"), nullptr);  // CKXACS::CurrentStatus
+  using Entry = int (*)();
+  const auto fn = reinterpret_cast<Entry>(::dlsym(library, "fnKXACS"));
+  ASSERT_NE(fn, nullptr);
+  EXPECT_EQ(fn(), 42);
+  EXPECT_EQ(*static_cast<int*>(::dlsym(library, "nKXACS")), 0);
+  ::dlclose(library);
 }
 
 }  // namespace

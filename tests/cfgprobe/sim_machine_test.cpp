@@ -149,6 +149,52 @@ TEST_F(SimServices, DeviceOutlivesTheStopUntilItsLastHandleCloses) {
   scm().closeServiceHandle(s);
 }
 
+TEST_F(SimServices, ServiceHandlesCarryTheAccessTheyWereOpenedWith) {
+  scm().closeServiceHandle(create("Cfgprobe64", "C:\\Tools\\Cfgprobe64.sys"));
+  const os::Handle query = scm().openServiceA(manager_, "Cfgprobe64", os::kServiceQueryStatus);
+  EXPECT_EQ(startError(query), os::kErrorAccessDenied);
+  EXPECT_FALSE(scm().deleteService(query));
+  EXPECT_EQ(os::lastError(), os::kErrorAccessDenied);
+  const os::Handle starter = scm().openServiceA(manager_, "Cfgprobe64", os::kServiceStart);
+  EXPECT_EQ(startError(starter), 0u);
+  EXPECT_FALSE(scm().controlService(starter, os::kServiceControlStop, nullptr));
+  EXPECT_EQ(os::lastError(), os::kErrorAccessDenied);
+  const os::Handle stopper = scm().openServiceA(manager_, "Cfgprobe64", os::kServiceStop | os::kDelete);
+  EXPECT_TRUE(scm().controlService(stopper, os::kServiceControlStop, nullptr));
+  EXPECT_TRUE(scm().deleteService(stopper));
+  for (os::Handle h : {query, starter, stopper}) scm().closeServiceHandle(h);
+  EXPECT_FALSE(scm().find("Cfgprobe64"));
+}
+
+TEST_F(SimServices, DeviceOpenChecksDispositionSharingAndAccess) {
+  const os::Handle s = create("Cfgprobe64", "C:\\Tools\\Cfgprobe64.sys");
+  ASSERT_EQ(startError(s), 0u);
+  sim::DeviceIo& io = machine_->devices;
+  EXPECT_FALSE(os::isValid(io.createFileA("\\\\.\\KxACS", 3, 0, 0, 0)));
+  EXPECT_EQ(os::lastError(), os::kErrorInvalidParameter);
+  const os::Handle first = io.createFileA("\\\\.\\KxACS", 3, 0, os::kCreateAlways, 0);
+  ASSERT_TRUE(os::isValid(first));
+  EXPECT_FALSE(os::isValid(io.createFileA("\\\\.\\KxACS", 3, 0, os::kCreateAlways, 0)));
+  EXPECT_EQ(os::lastError(), os::kErrorSharingViolation);
+  EXPECT_FALSE(os::isValid(io.createFileA("\\\\.\\KxACS", os::kFileReadData, 3, os::kOpenExisting, 0)));
+  EXPECT_EQ(os::lastError(), os::kErrorSharingViolation);
+  // A query-only open is not checked, and its handle cannot send a request that needs read access.
+  const os::Handle query = io.createFileA("\\\\.\\KxACS", 0, 0, os::kOpenExisting, 0);
+  ASSERT_TRUE(os::isValid(query));
+  std::uint32_t value = 0;
+  const std::uint32_t readAccessCode = 0x9C40u << 16 | 1u << 14 | 0x904u << 2;
+  EXPECT_FALSE(io.deviceIoControl(query, readAccessCode, &value, 4, &value, 4, nullptr, nullptr));
+  EXPECT_EQ(os::lastError(), os::kErrorAccessDenied);
+  std::uint16_t port = 0xCFC;
+  EXPECT_TRUE(io.deviceIoControl(query, 0x9C402410, &port, 2, &value, 4, nullptr, nullptr));  // any access
+  io.closeHandle(query);
+  io.closeHandle(first);
+  const os::Handle again = io.createFileA("\\\\.\\KxACS", 3, 0, os::kCreateAlways, 0);
+  EXPECT_TRUE(os::isValid(again));  // the first one's sharing went with it
+  io.closeHandle(again);
+  scm().closeServiceHandle(s);
+}
+
 TEST_F(SimServices, DriverRefusesMalformedRequests) {
   const os::Handle s = create("Cfgprobe64", "C:\\Tools\\Cfgprobe64.sys");
   ASSERT_EQ(startError(s), 0u);
@@ -180,7 +226,8 @@ namespace {
 
 // A controller's flash registers as the block requests use them: a read command
 // (0x03 in the top byte) loads the data register from the chip, a program command
-// (0x02) hands it the data register's byte, which is only logged here.
+// (0x02) hands it the data register's byte, which is logged and stored as a plain
+// memory would (no command protocol), so that the driver's read-back finds it.
 class FlashRegisters final : public sim::RegisterWindow {
  public:
   std::uint8_t chip[0x20000] = {};
@@ -194,7 +241,10 @@ class FlashRegisters final : public sim::RegisterWindow {
   void write32(std::uint32_t offset, std::uint32_t value) override {
     if (offset != 0x70) return;
     if (value >> 24 == 0x03) data_ = chip[value & 0x1FFFF];
-    if (value >> 24 == 0x02) programmed.emplace_back(value & 0x1FFFF, data_);
+    if (value >> 24 == 0x02) {
+      programmed.emplace_back(value & 0x1FFFF, data_);
+      chip[value & 0x1FFFF] = data_;
+    }
   }
 
  private:

@@ -1,0 +1,104 @@
+#include "sim/threads.h"
+
+#include <chrono>
+#include <system_error>
+
+#include "sim/win_names.h"
+#include "sim/windows.h"
+
+namespace sim {
+
+bool Threads::beginThread(os::ThreadProcedure procedure, void* argument) {
+  if (!procedure) return failWith(os::kErrorInvalidParameter, false);
+  std::lock_guard lock(mutex_);
+  if (startFailures_ != 0) {
+    if (startFailures_ > 0) --startFailures_;
+    return failWith(os::kErrorNotEnoughMemory, false);
+  }
+  try {
+    threads_.emplace_back([this, procedure, argument] {
+      procedure(argument);
+      std::lock_guard done(mutex_);
+      --running_;
+    });
+  } catch (const std::system_error&) {
+    return failWith(os::kErrorNotEnoughMemory, false);
+  }
+  ++started_;
+  ++running_;
+  return true;
+}
+
+bool Threads::postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (window && !windows_.isWindow(window)) return failWith(os::kErrorInvalidWindowHandle, false);
+  std::lock_guard lock(mutex_);
+  if (!window) {
+    ++withoutWindow_;
+    return true;
+  }
+  const os::PostedMessage posted{window, message, wParam, lParam};
+  queue_.push_back(posted);
+  history_.push_back(posted);
+  arrived_.notify_all();
+  return true;
+}
+
+bool Threads::waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) {
+  std::unique_lock lock(mutex_);
+  const auto wanted = [&] {
+    for (auto it = queue_.begin(); it != queue_.end(); ++it)
+      if (!window || it->window == window) return it;
+    return queue_.end();
+  };
+  // Real time, not the machine's clock: the message comes from a thread that runs.
+  const bool found = arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return wanted() != queue_.end(); });
+  if (!found) return failWith(os::kErrorTimeout, false);
+  const auto it = wanted();
+  if (message) *message = *it;
+  queue_.erase(it);
+  return true;
+}
+
+void Threads::failStarts(int count) {
+  std::lock_guard lock(mutex_);
+  startFailures_ = count;
+}
+
+void Threads::joinAll() {
+  for (;;) {
+    std::vector<std::thread> started;
+    {
+      std::lock_guard lock(mutex_);
+      started.swap(threads_);
+    }
+    if (started.empty()) return;
+    for (std::thread& t : started) t.join();
+  }
+}
+
+int Threads::started() const {
+  std::lock_guard lock(mutex_);
+  return started_;
+}
+
+int Threads::running() const {
+  std::lock_guard lock(mutex_);
+  return running_;
+}
+
+std::vector<os::PostedMessage> Threads::posted() const {
+  std::lock_guard lock(mutex_);
+  return history_;
+}
+
+std::size_t Threads::pending() const {
+  std::lock_guard lock(mutex_);
+  return queue_.size();
+}
+
+int Threads::postedWithoutWindow() const {
+  std::lock_guard lock(mutex_);
+  return withoutWindow_;
+}
+
+}  // namespace sim

@@ -1,0 +1,58 @@
+#pragma once
+// Threads of the simulated machine's processes and the message queues of its
+// windows. A thread runs on a host thread of its own; the machine keeps it (as
+// Windows keeps a thread object) so that a test can wait for every thread it
+// started to have returned before the machine goes away. A message posted to a
+// window waits in the queue until someone takes it; a message posted without a
+// window goes to the posting thread's own queue, where no window sees it.
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "os/threads.h"
+
+namespace sim {
+
+class Windows;
+
+class Threads final : public os::Threads {
+ public:
+  explicit Threads(Windows& windows) : windows_(windows) {}
+  ~Threads() override { joinAll(); }
+  Threads(const Threads&) = delete;
+  Threads& operator=(const Threads&) = delete;
+
+  bool beginThread(os::ThreadProcedure procedure, void* argument) override;
+  bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) override;
+
+  // Fault: the next count thread starts fail (count < 0: every one, 0: none).
+  void failStarts(int count);
+
+  // Waits until every thread started so far has returned.
+  void joinAll();
+  int started() const;  // threads started over the machine's life
+  int running() const;  // threads whose procedure has not returned yet
+
+  // Every message posted to a window so far, in order, taken or not.
+  std::vector<os::PostedMessage> posted() const;
+  std::size_t pending() const;         // posted to a window and not taken yet
+  int postedWithoutWindow() const;     // posts to the posting thread's own queue
+
+ private:
+  Windows& windows_;
+  mutable std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<std::thread> threads_;
+  int started_ = 0;
+  int running_ = 0;
+  int startFailures_ = 0;
+  std::deque<os::PostedMessage> queue_;
+  std::vector<os::PostedMessage> history_;
+  int withoutWindow_ = 0;
+};
+
+}  // namespace sim
