@@ -5,7 +5,7 @@ WINDOWS := build/windows
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps deps-windows configure build windows windows-test screenshots test demo bench asan tsan install clean
+.PHONY: deps deps-windows deps-fuzz configure build windows windows-test screenshots test demo bench asan tsan fuzz install clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -46,19 +46,31 @@ demo: configure
 bench: build
 	@$(BUILD)/bin/spanfinder_bench --benchmark_min_time=0.5
 
+# Every test under the address and undefined-behaviour sanitizers (build/asan).
 asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
 
-install: configure
-	@cmake --build --preset native -j $(JOBS) --target spanfinder >/dev/null
-	@cmake --install $(BUILD) --prefix $(PREFIX)
-
+# The tests of the access library, the part that runs threads, under the thread
+# sanitizer (build/tsan: only their program is built).
 tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
 	@ctest --preset tsan -j $(JOBS)
+
+# The libFuzzer targets of fuzz/ (clang, build/fuzz), FUZZ_SECONDS each (default 60).
+deps-fuzz:
+	@bash cmake/install-deps.sh fuzz
+
+fuzz: deps-fuzz
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@bash fuzz/run.sh build/fuzz
+
+install: configure
+	@cmake --build --preset native -j $(JOBS) --target spanfinder >/dev/null
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	@rm -rf build

@@ -18,6 +18,23 @@ int DeviceCount = 0;
 
 int nKXACS = 0;
 
+namespace {
+
+// A program that unloads the library after a start that failed, or after an exit
+// that could not reach the service manager, leaves the object behind; it goes
+// with the library's own data rather than staying in the process for good. A BIOS
+// worker that may still use it keeps it.
+struct ObjectReleasedAtUnload {
+  ~ObjectReleasedAtUnload() {
+    if (TheLibrary && cfgprobe::currentStatus() == kStatusIdle) {
+      delete TheLibrary;
+      TheLibrary = nullptr;
+    }
+  }
+} releasedAtUnload;
+
+}  // namespace
+
 CKXACS::CKXACS() : hKXDriver(nullptr), szKXDriverPath{} {}
 
 // Closing the device and removing the service is KX_ExitLibrary's work.

@@ -1,6 +1,8 @@
 #include "sim/profile_json.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <set>
 
@@ -84,6 +86,23 @@ class ParseWatch {
   std::vector<Frame> frames_;
 };
 
+// The parser shows the control characters it quotes as <U+XXXX>, but not DEL or
+// the C1 controls (U+0080 to U+009F), which a terminal may act on; they are shown
+// the same way, so that the message stays one plain line.
+std::string printable(std::u16string_view text) {
+  std::u16string out;
+  for (char16_t c : text) {
+    if (c >= 0x20 && !(c >= 0x7F && c <= 0x9F)) {
+      out.push_back(c);
+      continue;
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "<U+%04X>", static_cast<unsigned>(c));
+    out.append(code, code + std::strlen(code));
+  }
+  return os::toUtf8(out);
+}
+
 std::string malformed(const json::exception& e) {
   // what() reads "[json.exception.parse_error.101] parse error at line 3, column 5: ...";
   // the bracketed tag says nothing to the author of the profile.
@@ -91,14 +110,33 @@ std::string malformed(const json::exception& e) {
   if (const auto tagEnd = text.find("] "); text.rfind("[json.exception.", 0) == 0 && tagEnd != std::string::npos)
     text.erase(0, tagEnd + 2);
   // The parser quotes what it last read, which may be the very bytes that are not UTF-8.
-  return "malformed JSON: " + os::toUtf8(os::fromUtf8(text));
+  return "malformed JSON: " + printable(os::fromUtf8(text));
 }
 
 }  // namespace
 
+// A key in double quotes with JSON's escapes. The serializer escapes the control
+// characters below U+0020 only; DEL and the C1 controls (U+0080 to U+009F) get
+// \u escapes too, so that a key path stays one plain line.
+std::string quotedKey(std::string_view key) {
+  const std::string dumped = json(std::string(key)).dump(-1, ' ', false, json::error_handler_t::replace);
+  std::string quoted;
+  for (std::size_t i = 0; i < dumped.size(); ++i) {
+    const auto c = static_cast<unsigned char>(dumped[i]);
+    const bool c1 = c == 0xC2 && i + 1 < dumped.size() && static_cast<unsigned char>(dumped[i + 1]) <= 0x9F;
+    if (c != 0x7F && !c1) {
+      quoted.push_back(dumped[i]);
+      continue;
+    }
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", c1 ? static_cast<unsigned char>(dumped[++i]) : c);
+    quoted += escape;
+  }
+  return quoted;
+}
+
 std::string memberPath(const std::string& parent, std::string_view key) {
-  const std::string part =
-      isName(key) ? std::string(key) : json(std::string(key)).dump(-1, ' ', false, json::error_handler_t::replace);
+  const std::string part = isName(key) ? std::string(key) : quotedKey(key);
   return parent.empty() ? part : parent + "." + part;
 }
 

@@ -25,6 +25,11 @@ int SystemInfoTool::run(const std::u16string&, const std::vector<std::u16string>
   description.hasIo = asked(u"ResourcesIO");
   description.hasMemory = asked(u"ResourcesMemory");
   description.hasProblemDevices = asked(u"ComponentsProblemDevices");
+  if (cutShort) {
+    const std::string bytes = systemReportBytes(description);
+    if (!writeReportBytes(files_, report, std::string_view(bytes).substr(0, cutShort->bytes))) return 1;
+    return cutShort->exitStatus;
+  }
   if (!writeSystemReport(files_, report, description)) return 1;
   reports_.push_back(report);
   return 0;

@@ -4,7 +4,7 @@
 // resource ranges and problem devices to path, in the machine's user-interface
 // language, and ends with 0; categories that are not asked for are left out. It
 // ends with 1 when the arguments name no report or the report cannot be written,
-// and with exitStatus when a test makes it fail.
+// and with the status a fault gives.
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +26,13 @@ class SystemInfoTool {
   std::optional<int> failure;
   // Fault: the tool ends with 0 as if it had written the report, but writes nothing.
   bool writesNoFile = false;
+  // Fault: the tool gets only the first bytes of its report written (it is ended
+  // from outside, or its disk fills) and ends with exitStatus.
+  struct CutShort {
+    std::size_t bytes = 0;
+    int exitStatus = 0;
+  };
+  std::optional<CutShort> cutShort;
 
   int run(const std::u16string& path, const std::vector<std::u16string>& args);
 

@@ -90,7 +90,10 @@ std::string systemReportBytes(const SystemReportDescription& report) {
 }
 
 bool writeSystemReport(os::Files& files, std::u16string_view path, const SystemReportDescription& report) {
-  const std::string bytes = systemReportBytes(report);
+  return writeReportBytes(files, path, systemReportBytes(report));
+}
+
+bool writeReportBytes(os::Files& files, std::u16string_view path, std::string_view bytes) {
   const os::Handle file = files.createFile(path, os::kGenericWrite, 0, os::kCreateAlways);
   if (!os::isValid(file)) return false;
   std::uint32_t written = 0;

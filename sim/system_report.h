@@ -47,6 +47,8 @@ std::string systemReportBytes(const SystemReportDescription& report);
 // Creates (or empties) the file at a Windows path and writes the report. false
 // with os::lastError() when the file cannot be created or written whole.
 bool writeSystemReport(os::Files& files, std::u16string_view path, const SystemReportDescription& report);
+// The same for bytes given (a report, or the part of one that a tool got to write).
+bool writeReportBytes(os::Files& files, std::u16string_view path, std::string_view bytes);
 
 // The section headings the tool writes in each language.
 std::u16string_view ioHeading(ReportLanguage language);

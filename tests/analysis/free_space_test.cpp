@@ -267,7 +267,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {range(0xE0000000, 0xE00FFFFF), range(0xE0700000, 0xE0FFFFFF)}, 0x5FFFFF,
                  "0xE0100000-0xE06FFFFF\n"},
         EdgeCase{"holeOneMegabyteShort", 0xE0000000, 0xE0FFFFFF,
-                 {range(0xE0000000, 0xE00FFFFF), range(0xE0600000, 0xE0FFFFFF)}, 0x5FFFFF, ""}),
+                 {range(0xE0000000, 0xE00FFFFF), range(0xE0600000, 0xE0FFFFFF)}, 0x5FFFFF, ""},
+        // A row whose end lies below its start still holds its start address.
+        EdgeCase{"backwardsRowHoldsItsStart", 0x00000000, 0x003FFFFF, {range(0x00200000, 0x00100000)}, 0xFFFFF,
+                 "0x00100000-0x001FFFFF\n0x00000000-0x000FFFFF\n0x00300000-0x003FFFFF\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FreeSpace, MissingIniFolderReports703PerHoleAndFails) {
@@ -325,6 +328,17 @@ TEST_F(IniWriteFailure, EndsTheSearchWithTheFileErrorReport) {
   const os::Handle h = machine_->files.createFile(u"C:\\Tools\\KB20.ini", os::kGenericRead, 0, os::kOpenExisting);
   EXPECT_TRUE(os::isValid(h));
   machine_->files.closeFile(h);
+}
+
+// A folder the program may not write to: the INI file cannot be created, so each
+// hole that holds a block reports it (703) and nothing is listed.
+TEST_F(IniWriteFailure, ReadOnlyFolderReports703PerHole) {
+  machine_->files.failOpen(u"C:\\Tools\\KB20.ini", os::kErrorAccessDenied);
+  EXPECT_EQ(search(), 104);  // the problem device outranks the failure
+  const analysis_test::Shown openFailed{false, resources::loadMessage(703, host.lang)};
+  EXPECT_EQ(host.shown, (std::vector<analysis_test::Shown>{openFailed, openFailed}));
+  EXPECT_EQ(resultText(), "");
+  EXPECT_FALSE(simEngine_->iniFileWritten());
 }
 
 // The host could not give the current directory (it is too long for the

@@ -240,7 +240,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadReport{"nulLaden", std::string(4096, '\0'), true},
         BadReport{"crOnly", utf16le("[Memory]\r0xF0000000-0xFFFFFFFF\tx\t\r0xF1000000-0xF1FFFFFF\ty\t\r"), true},
         BadReport{"nulCutsRangeLines",
-                  utf16le("[Memory]\r\n") + std::string(2, '\0') + utf16le("0xF0000000-0xFFFFFFFF\tx\t\r\n"), true}),
+                  utf16le("[Memory]\r\n") + std::string(2, '\0') + utf16le("0xF0000000-0xFFFFFFFF\tx\t\r\n"), true},
+        BadReport{"headingsOnly",
+                  utf16le("\xEF\xBB\xBF[I/O]\r\n\r\nResource\tDevice\tStatus\t\r\n[Memory]\r\n\r\n"
+                          "Resource\tDevice\tStatus\t\r\n[Problem Devices]\r\n\r\n"),
+                  true},
+        BadReport{"utf8WithItsByteOrderMark", "\xEF\xBB\xBF[Memory]\r\n0xF0000000-0xFFFFFFFF\tx\t\r\n", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReportScan, OneMegabyteLinesAreReadLikeAnyOther) {
@@ -253,6 +258,18 @@ TEST_F(ReportScan, OneMegabyteLinesAreReadLikeAnyOther) {
   EXPECT_EQ(end, 0xFFFFFFFFu);
   EXPECT_EQ(engine.m_innerWindowStart, 0xF0000000u);
   EXPECT_EQ(engine.m_innerWindowEnd, 0xF0FFFFFFu);
+}
+
+TEST_F(ReportScan, ReportWithoutByteOrderMarkReadsTheSame) {
+  sim::SystemReportDescription report;
+  report.memory = {range(0xF0000000, 0xFFFFFFFF)};
+  const std::string bytes = sim::systemReportBytes(report);
+  ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+  const auto path = writeRaw(bytes.substr(2));
+  std::uint32_t start = 0, end = 0;
+  ASSERT_EQ(engine.FindMemoryWindow(path, 0xF8000000, start, end), 0);
+  EXPECT_EQ(start, 0xF0000000u);
+  EXPECT_EQ(end, 0xFFFFFFFFu);
 }
 
 TEST_F(ReportScan, OddLastByteIsIgnored) {
@@ -300,15 +317,24 @@ TEST_F(ReportScan, LengthBeyond32BitsIsNotReadable) {
   EXPECT_EQ(start, 0xF0000000u);
 }
 
+// Another program has the report open without sharing: every operation finds it
+// not openable (the Search then shows 502) until that program lets it go.
 TEST_F(ReportScan, ReportOpenElsewhereWithoutSharingIsNotOpenable) {
   sim::SystemReportDescription report;
-  report.memory = {range(0xF0000000, 0xFFFFFFFF)};
+  report.memory = {range(0xF0000000, 0xFFFFFFFF), range(0xF1000000, 0xF1FFFFFF)};
   const auto path = writeReport(report);
   const os::Handle held = os::hostFiles().createFile(path, os::kGenericRead, 0, os::kOpenExisting);
   ASSERT_TRUE(os::isValid(held));
-  std::uint32_t start = 0, end = 0;
+  std::uint32_t start = 1, end = 1;
+  EXPECT_EQ(engine.FindIoWindow(path, 0x1000, start, end), 103);
+  EXPECT_EQ(engine.CheckIoFreeSpace(path, 0, 0xFFFF, 0x3000), 103);
   EXPECT_EQ(engine.FindMemoryWindow(path, 0xF8000000, start, end), 103);
+  EXPECT_EQ(start | end, 0u);
+  EXPECT_EQ(engine.SearchFreeMemory(path, 0xF0000000, 0xFFFFFFFF, 0x5FFFFF), 103);
+  EXPECT_FALSE(exists("KB20.ini"));
   os::hostFiles().closeFile(held);
+  EXPECT_EQ(engine.FindMemoryWindow(path, 0xF8000000, start, end), 0);
+  EXPECT_EQ(start, 0xF0000000u);
 }
 
 }  // namespace

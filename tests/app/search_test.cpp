@@ -68,6 +68,14 @@ TEST_F(Search, TinySizeListsTheFirst4096BlocksThenSays707AndCompletes) {
   EXPECT_EQ(bytes.size(), 2u * (92 + 42 + 4095 * 44));
 }
 
+// The tool gets its report written only up to where marker first begins (plus
+// extra characters), then ends with exitStatus.
+void cutReport(sim::Machine& m, std::u16string_view marker, std::size_t extra, int exitStatus) {
+  const std::u16string text = sim::systemReportText(m.systemInfoTool.resources);
+  ASSERT_NE(text.find(marker), std::u16string::npos);
+  m.systemInfoTool.cutShort = sim::SystemInfoTool::CutShort{2 * (text.find(marker) + extra), exitStatus};
+}
+
 // One row per way a Search can end.
 struct Outcome {
   const char* name;
@@ -103,6 +111,21 @@ const Outcome kOutcomes[] = {
     {"NoWindowsInDirectory", [](sim::Machine& m) { m.facts.windowsDirectory = u"C:\\WINNT"; }, false,
      {appBox(702)}, false},
     {"ReportNotWritten", [](sim::Machine& m) { m.systemInfoTool.failure = 0; }, false, {appBox(502)}, false},
+    // The program has only the tool's exit status to go by: a report left from an
+    // earlier Search is read as this Search's.
+    {"ReportNotWrittenOverAnEarlierOne",
+     [](sim::Machine& m) {
+       ASSERT_TRUE(sim::writeSystemReport(m.files, u"C:\\msinfo.txt", m.systemInfoTool.resources));
+       m.systemInfoTool.writesNoFile = true;
+     },
+     true, {dialogBox(503), dialogBox(509)}, true},
+    {"ToolEndedWhileWriting", [](sim::Machine& m) { cutReport(m, u"[Memory]", 0, 1); }, false, {appBox(701)}, false},
+    {"ReportCutBeforeTheMemorySection", [](sim::Machine& m) { cutReport(m, u"[Memory]", 0, 0); }, true, {}, true},
+    {"ReportCutInsideTheWindowsRow", [](sim::Machine& m) { cutReport(m, u"0xF0000000-0xF3FFFFFF", 12, 0); }, true,
+     {}, true},
+    // Cut where a section would begin, the part looks like a whole report.
+    {"ReportCutBeforeTheProblemDevices", [](sim::Machine& m) { cutReport(m, u"[Problem Devices]", 0, 0); }, true,
+     {dialogBox(503), dialogBox(509)}, true},
     {"NoIoRoom",
      [](sim::Machine& m) { m.systemInfoTool.resources.io.push_back(range(0xD000, 0xFFFF, "other")); }, false,
      {appBox(705)}, false},
@@ -258,7 +281,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, SpaceSize,
                                            SizeCase{"SmallSize", u"0x1000", "0xF1FFF000-0xF1FFFFFF"},
                                            SizeCase{"LeadingBlanks", u"  +100000", "0xF1F00000-0xF1FFFFFF"},
                                            SizeCase{"TrailingText", u"200000 bytes", "0xF1E00000-0xF1FFFFFF"},
-                                           SizeCase{"Empty", u"", ""}, SizeCase{"Zero", u"0", ""}),
+                                           SizeCase{"Empty", u"", ""}, SizeCase{"Zero", u"0", ""},
+                                           SizeCase{"One", u"1", "0xF1FFFFFF-0xF1FFFFFF"},
+                                           SizeCase{"Junk", u"zz", ""},
+                                           SizeCase{"NineDigits", u"FFFFFFFF0", ""}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Search, NextSearchStartsClearAndUsesNoEarlierValue) {

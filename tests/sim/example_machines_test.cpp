@@ -28,6 +28,8 @@ const sim::PciFunctionProfile* functionWithIdentity(const sim::MachineProfile& p
   });
   return it == p.pci.end() ? nullptr : &*it;
 }
+// The function would point into a profile that is gone at the end of the statement.
+const sim::PciFunctionProfile* functionWithIdentity(sim::MachineProfile&&, std::uint32_t) = delete;
 
 std::uint32_t reg(const sim::PciFunctionProfile& f, std::uint8_t offset) {
   return f.config.count(offset) ? f.config.at(offset) : 0;
@@ -79,7 +81,8 @@ TEST(ExampleMachines, NoBoardHasNoneOfTheBoardsAndTheOthersCarryTheirFault) {
   for (std::uint32_t identity : {0x02E01217u, 0x01021195u, 0x01041195u})
     EXPECT_EQ(functionWithIdentity(noBoard, identity), nullptr) << std::hex << identity;
 
-  const sim::PciFunctionProfile* unassigned = functionWithIdentity(example("no-memory-address"), 0x01021195);
+  const sim::MachineProfile noMemoryAddress = example("no-memory-address");
+  const sim::PciFunctionProfile* unassigned = functionWithIdentity(noMemoryAddress, 0x01021195);
   ASSERT_NE(unassigned, nullptr);
   EXPECT_EQ(reg(*unassigned, 0x94), 0x01021195u);
   EXPECT_EQ(reg(*unassigned, 0x10), 0u);

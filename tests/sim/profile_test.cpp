@@ -74,9 +74,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadProfile{"TrailingComma", "{\n\"pci\": [],\n}", "", "line 3"},
         BadProfile{"ListAtTop", "[]", "", "object"},
         BadProfile{"KeyGivenTwice", R"({"pci": [], "pci": []})", "pci", "twice"},
+        // What the parser last read is quoted with its control characters shown as codes.
+        BadProfile{"DeleteCharacterCutShort", "{\"\x7F", "", "last read: '\"<U+007F>'"},
+        BadProfile{"C1ControlCutShort", "{\"\xC2\x9B", "", "last read: '\"<U+009B>'"},
         // Unknown and missing keys.
         BadProfile{"UnknownTopLevelKey", withMore(R"(, "colour": "red")"), "colour", "unknown"},
         BadProfile{"UnknownKeyNamedOddly", withMore(R"(, "größe": 1)"), "\"größe\"", "unknown"},
+        BadProfile{"UnknownKeyWithControlCharacters", withMore(", \"a\x7F\xC2\x9B\\u0001\": 1"),
+                   "\"a\\u007f\\u009b\\u0001\"", "unknown"},
         BadProfile{"UnknownRangeKey", withResources(memoryRange(R"("start": "0x0", "end": "0x1", "device": "d", "size": "0x2")")),
                    "resources.memory[0].size", "unknown"},
         BadProfile{"NoWindows", R"({"pci": [], "resources": {"io": [], "memory": [], "problemDevices": []}})",

@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of fuzz/corpus/ afresh (run from anywhere).
+
+Seeds are small inputs that reach the interesting paths at once: reports in the
+system-information tool's layout with choices that find their windows, size and
+range texts, profiles, and step lists for the library. The fuzz targets read
+their choices from the end of an input, as FuzzedDataProvider does: a value of
+n bytes is taken from the last n bytes, the last byte most significant.
+"""
+import json
+import pathlib
+import shutil
+import struct
+
+FUZZ = pathlib.Path(__file__).resolve().parent
+ROOT = FUZZ.parent
+CORPUS = FUZZ / "corpus"
+
+
+def tail(*values):
+    """Choices as FuzzedDataProvider reads them: (value, bytes) in reading order."""
+    out = b""
+    for value, width in values:
+        out = value.to_bytes(width, "little") + out
+    return out
+
+
+def utf16(text):
+    return text.encode("utf-16-le")
+
+
+def report(io, memory, problems, headings=("[I/O]", "[Memory]", "[Problem Devices]")):
+    rows = ["\ufeffSystem Name: FUZZ-PC", ""]
+    for heading, ranges in ((headings[0], io), (headings[1], memory)):
+        rows += [heading, "", "Resource\tDevice\tStatus\t"]
+        rows += [f"0x{s:08X}-0x{e:08X}\t{name}\tOK\t" for s, e, name in ranges]
+        rows.append("")
+    rows += [headings[2], "", "Device\tPNP Device ID\tError Code\t"]
+    rows += [f"{name}\t{pnp}\tThis device is disabled. (Code 22)\t" for name, pnp in problems]
+    return utf16("\r\n".join(rows) + "\r\n")
+
+
+def engine_seed(report_bytes, board, io_address, memory_address, size, *, japanese=False, place=0, folder=0,
+                from_report=True, window=(0, 0)):
+    return report_bytes + tail((board, 1), (int(japanese), 1), (int(japanese), 1), (place, 1), (folder, 1),
+                               (int(from_report), 1), (io_address, 4), (memory_address, 4), (size, 4),
+                               (window[0], 4), (window[1], 4))
+
+
+def report_engine_seeds():
+    worked = report(
+        io=[(0x0D00, 0xFFFF, "PCI bus"), (0xE000, 0xEFFF, "Root port"), (0xE000, 0xE0FF, "Nordvale KB20")],
+        memory=[(0xF0000000, 0xF3FFFFFF, "PCI bus"), (0xF2000000, 0xF2FFFFFF, "bridge"),
+                (0xF2000000, 0xF2003FFF, "Nordvale KB20"), (0xF0000000, 0xF00FFFFF, "device"),
+                (0xFED00000, 0xFED003FF, "HPET")],
+        problems=[("SATA controller", "PCI\\VEN_1095&DEV_3132&SUBSYS_31321095&REV_01\\4&1A2B3C4D&0&00E0")])
+    ja = report(io=[(0x0D00, 0xFFFF, "PCI バス")], memory=[(0xF0000000, 0xF3FFFFFF, "PCI バス"),
+                                                           (0xF1000000, 0xF10FFFFF, "デバイス")],
+                problems=[], headings=("[I/O]", "[メモリ]", "[問題のあるデバイス]"))
+    demo = (ROOT / "sim/demo/msinfo.txt").read_bytes()
+    return {
+        "worked-example-kb20": engine_seed(worked, 1, 0xE001, 0xF2000000, 0x600000),
+        "worked-example-ka10-problem": engine_seed(worked, 0, 0xE001, 0xF2000000, 0x180000),
+        "worked-example-full-disk": engine_seed(worked, 2, 0xE001, 0xF2000000, 0x100000, folder=7),
+        "many-small-blocks": engine_seed(worked, 1, 0xE001, 0xF2000000, 0x1, from_report=False,
+                                         window=(0x00000000, 0xFFFFFFFF)),
+        "japanese-headings": engine_seed(ja, 2, 0xE001, 0xF1000000, 0x600000, japanese=True),
+        "demo-report": engine_seed(demo, 1, 0xE001, 0xF7E00000, 0x600000),
+        "report-held-open": engine_seed(worked, 1, 0xE001, 0xF2000000, 0x600000, place=5),
+        "empty-report": engine_seed(b"", 1, 0, 0, 0),
+    }
+
+
+def hex_number_seeds():
+    texts = ["600000", "0x1000", "  -0x10", "FFFFFFFF0", "+7fffffff", "0x", "",
+             "0xFED00000-0xFED003FF\tHPET\tOK\t", "0xFED00000 - 0xFED003FF\tHPET\t", "0x0xA-0x0xB\t",
+             "0xFFFFFFFF0-0x1\tx\t", "0x1000-0x0FFF\tbackwards\t"]
+    return {f"text-{i:02d}": utf16(t) for i, t in enumerate(texts)}
+
+
+def profile_seeds():
+    minimal = {
+        "windows": {"directory": "D:\\OS\\Windows", "version": "5.1", "language": "ja", "comspec": "C:\\cmd.exe"},
+        "pci": [{"bus": 1, "device": 0, "function": 0,
+                 "config": {"0x00": "0x01021195", "0x10": "0xF7E00000", "0x94": "0x01021195"}}],
+        "resources": {"io": [{"start": "0x0D00", "end": "0xFFFF", "device": "PCI バス"}],
+                      "memory": [{"start": "0xF0000000", "end": "0xF7FFFFFF", "device": "PCI bus", "status": "OK"}],
+                      "problemDevices": [{"device": "x", "pnpDeviceId": "PCI\\VEN_1195&DEV_0102", "error": "Code 22"}]},
+        "faults": {"driverService": {"startError": 2001}, "driverFileMissing": False,
+                   "systemInfoTool": {"writesNoFile": True}},
+    }
+    seeds = {"minimal": json.dumps(minimal, ensure_ascii=False).encode()}
+    for name in ("demo", "report-tool-fails"):
+        seeds[name] = (ROOT / "examples" / f"{name}.json").read_bytes()
+    return seeds
+
+
+def library_steps(*steps):
+    """Steps of (operation, [(value, bytes) ...]) in the order the target reads them."""
+    values = []
+    for op, args in steps:
+        values.append((op, 1))
+        values += args
+    return tail(*values)
+
+
+def library_exports_seeds():
+    init, exit_, read, last, window, progress, controller, bios, other, fail_requests, fail_open, \
+        fail_starts, fail_manager, busy, driver_file, folder = range(16)
+    # The board's base register: identity and match words of the board, offset 0x10, an output word.
+    board_bar = (read, [(0, 1), (0, 1), (0, 4), (0, 1), (1, 1)])
+    board_io = (read, [(0, 1), (1, 1), (0, 4), (1, 1), (1, 1)])
+    return {
+        "init-read-exit": library_steps((init, []), board_bar, (last, []), (exit_, [])),
+        "service-stopped-between-reads": library_steps((init, []), board_bar, (other, [(1, 1), (0, 1)]), board_io,
+                                                       (exit_, [])),
+        "exit-while-busy": library_steps((init, []), (busy, [(1, 1)]), (exit_, []), (progress, [(1, 1)]),
+                                         (busy, [(0, 1)]), (exit_, [])),
+        "start-fails-then-retry": library_steps((fail_starts, [(0, 4), (4, 1), (2, 1)]), (init, []), (init, []),
+                                                (window, [(1, 1), (0, 4), (1, 1)]), (exit_, [])),
+        # Texts come from the front of an input, each ended by a backslash and another character.
+        "long-folder": b"a" * 300 + b"\\n" + library_steps((folder, []), (init, []), (exit_, [])),
+        "bios-file-names": b"bios.bin\\n" + library_steps((init, []), (bios, [(1, 1), (1, 1), (0, 4), (1, 1), (1, 1)]),
+                                                        (controller, [(1, 1), (3, 1), (0, 4), (1, 1), (1, 1)]),
+                                                        (exit_, [])),
+    }
+
+
+def main():
+    for target, seeds in (("report_engine", report_engine_seeds()), ("hex_number", hex_number_seeds()),
+                          ("profile", profile_seeds()), ("library_exports", library_exports_seeds())):
+        folder = CORPUS / target
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        for name, data in seeds.items():
+            (folder / name).write_bytes(data)
+
+
+if __name__ == "__main__":
+    main()
