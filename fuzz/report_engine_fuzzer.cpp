@@ -200,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int found = engine.SearchFreeMemory(reportPath, start, end, spaceSize - 1);
   FUZZ_CHECK(found == 0 || found == analysis::kResultFileOpenFailed || found == analysis::kResultProblemDevice ||
              found == analysis::kResultFileWriteFailed);
-  checkListing(engine, host, start, end, spaceSize - 1, root / "Work" / std::filesystem::path(iniName).string());
+  checkListing(engine, host, start, end, spaceSize - 1, root / "Work" / std::filesystem::path(iniName));
   for (std::uint16_t id : host.shown)
     FUZZ_CHECK(id == resources::msg::kFileOpenFailed || id == resources::msg::kFileWriteFailed ||
                id == resources::msg::kMoreBlocksFit);
