@@ -58,8 +58,15 @@ Completion waitForCompletion(const LibrarySession& session, const char* label, b
     KxLong status = 0;
     const int progress = kx.getBiosOperationProgress(&status);
     shown.show(progress);
-    if (arrived && message.message == kBiosDoneMessage)
+    if (arrived && message.message == kBiosDoneMessage) {
+      // The worker posts its message before it sets the library idle again, and
+      // the library refuses to start the next operation until it has.
+      const auto until = std::chrono::steady_clock::now() + kIdleWithoutMessage;
+      os::PostedMessage ignored;
+      while (kx.getBiosOperationProgress(&status), status != kStatusIdle && std::chrono::steady_clock::now() < until)
+        session.threads().waitForMessage(session.window(), 1, &ignored);
       return {true, static_cast<std::intptr_t>(message.wParam), message.lParam};
+    }
     const auto now = std::chrono::steady_clock::now();
     if (status != kStatusIdle) idleSince = now;
     if (now - idleSince > kIdleWithoutMessage) return {};

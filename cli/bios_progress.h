@@ -2,7 +2,7 @@
 // Waiting for a BIOS operation that runs on the library's worker thread: its
 // percentage is polled (KX_GetBiosOperationProgress) and shown, as a bar redrawn in
 // place on a terminal or as a line at each quarter otherwise, until the one
-// completion message arrives on the caller's queue.
+// completion message arrives on the caller's queue and the library is idle again.
 #include <cstdint>
 
 #include "cli/access_library.h"
