@@ -229,4 +229,25 @@ TEST_F(ControllerCli, ProfileWithAFaultyControllerIsRefusedWithItsKeyPath) {
   EXPECT_EQ(r.out, "");
 }
 
+TEST_F(ControllerCli, LibraryThatCannotStartAndStateThatIsNotValidEndTheCommand) {
+  std::ofstream(scratch_ / "nodriver.json") << R"({"windows": {"directory": "C:\\Windows", "version": "6.1",
+    "language": "en"}, "pci": [], "resources": {"io": [], "memory": [], "problemDevices": []},
+    "faults": {"driverFileMissing": true}})";
+  const ToolRun noDriver = run({"controllers", "--machine", (scratch_ / "nodriver.json").string()});
+  EXPECT_EQ(noDriver.status, 1);
+  EXPECT_EQ(noDriver.err.rfind("spanfinder: the access library did not start: KX_InitLibrary returned 0", 0), 0u)
+      << noDriver.err;
+
+  ASSERT_EQ(run({"bios", "erase", "1"}).status, 0);
+  const fs::path state = scratch_ / "state" / "machine-state.json";
+  std::ofstream(state, std::ios::binary) << "{\"format\": 1,";
+  const ToolRun refused = run({"bios", "info", "1"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err.rfind("spanfinder: " + state.string() + ": not a machine state this tool wrote", 0), 0u)
+      << refused.err;
+  EXPECT_EQ(test_support::slurp(state), "{\"format\": 1,");
+  const ToolRun reset = run({"bios", "info", "1", "--reset"});
+  EXPECT_EQ(reset.status, 0) << reset.err;
+}
+
 }  // namespace
