@@ -52,9 +52,10 @@ int setLinkSpeed(const LinkSpeedOptions& o, LibrarySession& session) {
 
 void addControllerCommands(CLI::App& app, Dispatch& dispatch) {
   auto controllers = std::make_shared<ControllersOptions>();
-  CLI::App* list = app.add_subcommand(
-      "controllers", "List the SiI3132 SATA controllers the access library finds: place on the bus, flash ID, "
-                     "link speed of both ports, description, and the BIOS version and date in the chip.");
+  CLI::App* list =
+      app.add_subcommand("controllers",
+                         "List the SiI3132 SATA controllers the access library finds: place on the bus, flash ID, "
+                         "link speed of both ports, description, and the BIOS version and date in the chip.");
   controllers->place = addControllerPlaceOptions(*list);
   list->add_flag("--json", controllers->json, "Print one JSON object instead of text");
   list->callback([&dispatch, controllers] {
@@ -66,9 +67,10 @@ void addControllerCommands(CLI::App& app, Dispatch& dispatch) {
   });
 
   auto speed = std::make_shared<LinkSpeedOptions>();
-  CLI::App* link = app.add_subcommand(
-      "link-speed", "Limit the link speed of a controller's two ports (0 no limit, 1 1.5 Gbps, 2 3.0 Gbps) "
-                    "through the filter driver TavSCntl; 0 0 removes the filter.");
+  CLI::App* link =
+      app.add_subcommand("link-speed",
+                         "Limit the link speed of a controller's two ports (0 no limit, 1 1.5 Gbps, 2 3.0 Gbps) "
+                         "through the filter driver TavSCntl; 0 0 removes the filter.");
   speed->place = addControllerPlaceOptions(*link);
   link->add_option("INDEX", speed->index, "The controller's index (spanfinder controllers lists them)")
       ->required()

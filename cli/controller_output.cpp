@@ -65,9 +65,12 @@ std::string resultText(int code) {
 
 std::string linkSpeedText(int spd) {
   switch (spd) {
-    case 0: return "no limit";
-    case 1: return "1.5 Gbps";
-    case 2: return "3.0 Gbps";
+    case 0:
+      return "no limit";
+    case 1:
+      return "1.5 Gbps";
+    case 2:
+      return "3.0 Gbps";
   }
   return "SPD " + std::to_string(spd);
 }
@@ -76,7 +79,9 @@ std::string versionText(const BIOSPROPERTYDATA& bios) {
   return format("%d.%d.%02d", bios.nMajorVersion, bios.nMinorVersion, bios.nRevision);
 }
 
-std::string dateText(const BIOSPROPERTYDATA& bios) { return format("%02d/%02d/%04d", bios.nMonth, bios.nDay, bios.nYear); }
+std::string dateText(const BIOSPROPERTYDATA& bios) {
+  return format("%02d/%02d/%04d", bios.nMonth, bios.nDay, bios.nYear);
+}
 
 std::string biosText(const BIOSPROPERTYDATA& bios, int result) {
   if (result == 1) return versionText(bios) + ", " + dateText(bios);

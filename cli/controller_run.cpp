@@ -32,8 +32,10 @@ int runWithLibrary(const ControllerPlaceOptions& options,
     if (!library) return failWith(kExitFailed, error);
     {
       auto session = LibrarySession::open(*library, place->facilities(), error);
-      if (session) status = operation(*place, *session);
-      else failWith(kExitFailed, error);
+      if (session)
+        status = operation(*place, *session);
+      else
+        failWith(kExitFailed, error);
     }
     place->settle();
   }

@@ -17,7 +17,8 @@ using PlaceOptions = std::shared_ptr<ControllerPlaceOptions>;
 
 // The operation's exit status, or 2 when the place cannot be used and 1 when the
 // library cannot be loaded or started, or what the run changed cannot be kept.
-int runWithLibrary(const ControllerPlaceOptions& options, const std::function<int(ControllerPlace&, LibrarySession&)>& operation);
+int runWithLibrary(const ControllerPlaceOptions& options,
+                   const std::function<int(ControllerPlace&, LibrarySession&)>& operation);
 
 // "spanfinder: COMMAND: controller INDEX: CODE (meaning)" on stderr; returns 1.
 int operationFailed(const std::string& command, int index, int code);

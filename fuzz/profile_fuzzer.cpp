@@ -51,7 +51,8 @@ void checkAccepted(const sim::MachineProfile& profile) {
     FUZZ_CHECK(c.portRegisters != 0 && c.portRegisters % 0x8000 == 0);
     for (const auto& [first, size] : {std::pair<std::uint64_t, std::uint64_t>{c.globalRegisters, 0x80},
                                       std::pair<std::uint64_t, std::uint64_t>{c.portRegisters, 0x8000}}) {
-      for (const auto& [otherFirst, otherLast] : windows) FUZZ_CHECK(first + size - 1 < otherFirst || first > otherLast);
+      for (const auto& [otherFirst, otherLast] : windows)
+        FUZZ_CHECK(first + size - 1 < otherFirst || first > otherLast);
       windows.emplace_back(first, first + size - 1);
     }
     FUZZ_CHECK(c.image.size() <= 131072 && oneLine(c.description));

@@ -79,7 +79,8 @@ void HostedMachine::addControllers() {
       if (c.locationText) node.location = c.locationText;
     });
   }
-  for (const std::string& file : profile_.windows.driverFiles) m.createFile(m.driverFolder() + u"\\" + os::fromUtf8(file));
+  for (const std::string& file : profile_.windows.driverFiles)
+    m.createFile(m.driverFolder() + u"\\" + os::fromUtf8(file));
 }
 
 HostedMachine::HostedMachine(const MachineProfile& profile, const HostedMachineSetup& setup)

@@ -35,7 +35,8 @@ std::vector<std::uint8_t> builtImage(const Value& value) {
   const Value version = image.required("version");
   const Value date = image.required("date");
   const std::string versionText = version.line(), dateText = date.line();
-  if (!shaped(versionText, "9.9.99")) version.fail("must be a digit, a dot, a digit, a dot and two digits, such as \"7.3.15\"");
+  if (!shaped(versionText, "9.9.99"))
+    version.fail("must be a digit, a dot, a digit, a dot and two digits, such as \"7.3.15\"");
   if (!shaped(dateText, "99/99/9999")) date.fail("must be month/day/year in digits, such as \"10/27/2010\"");
   return buildBiosImage(versionText, dateText);
 }
@@ -94,12 +95,12 @@ std::vector<ControllerProfile> readControllers(const Value& value, const std::ve
                                          std::tuple{c.portRegisters, SiI3132::kPortWindowSize, &port}}) {
       const Window mine{base, base + (size - 1), at->path()};
       for (const Window& other : windows)
-        if (mine.first <= other.last && other.first <= mine.last)
-          at->fail("overlaps the window of " + other.path);
+        if (mine.first <= other.last && other.first <= mine.last) at->fail("overlaps the window of " + other.path);
       windows.push_back(mine);
     }
 
-    if (const auto revision = fields.optional("revision")) c.revision = static_cast<std::uint8_t>(revision->integer(0, 255));
+    if (const auto revision = fields.optional("revision"))
+      c.revision = static_cast<std::uint8_t>(revision->integer(0, 255));
     if (const auto flash = fields.optional("flash")) readFlash(*flash, c);
     if (const auto sControl = fields.optional("sControl")) {
       const std::vector<Value> ports = sControl->list();

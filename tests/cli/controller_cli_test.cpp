@@ -211,7 +211,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadArguments{"IndexZero", {"bios", "info", "0"}, 2, "spanfinder: INDEX: Value 0 not in range"},
                       BadArguments{"IndexSeventeen", {"bios", "erase", "17"}, 2, "spanfinder: INDEX: Value 17"},
                       BadArguments{"IndexNotANumber", {"bios", "info", "one"}, 2, "spanfinder: INDEX: Value one"},
-                      BadArguments{"IndexWithoutController", {"bios", "info", "2"}, 1,
+                      BadArguments{"IndexWithoutController",
+                                   {"bios", "info", "2"},
+                                   1,
                                    "spanfinder: bios info: controller 2: -105 (no controller at this index)"},
                       BadArguments{"LimitThree", {"link-speed", "1", "3", "0"}, 2, "spanfinder: PORT0: Value 3"},
                       BadArguments{"NoFile", {"bios", "read", "1"}, 2, "spanfinder: FILE is required"},
@@ -225,7 +227,8 @@ TEST_F(ControllerCli, ProfileWithAFaultyControllerIsRefusedWithItsKeyPath) {
   const std::string file = (scratch_ / "pc.json").string();
   const ToolRun r = run({"controllers", "--machine", file});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "spanfinder: " + file + ": controllers[0].flash.manufacturer: must fit in 8 bits (\"0x00\" to \"0xFF\")\n");
+  EXPECT_EQ(r.err,
+            "spanfinder: " + file + ": controllers[0].flash.manufacturer: must fit in 8 bits (\"0x00\" to \"0xFF\")\n");
   EXPECT_EQ(r.out, "");
 }
 

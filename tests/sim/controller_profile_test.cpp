@@ -21,7 +21,8 @@ std::string withControllers(const std::string& controllers, const std::string& p
 // One controller at 4:0.0 with its windows and these further members.
 std::string controller(const std::string& more = "") {
   return R"([{"bus": 4, "device": 0, "function": 0, "globalRegisters": "0xF7C08000",
-              "portRegisters": "0xF7C00000")" + more + "}]";
+              "portRegisters": "0xF7C00000")" +
+         more + "}]";
 }
 
 sim::MachineProfile parsed(const std::string& json) {
@@ -67,8 +68,8 @@ TEST(ControllerProfile, EveryKeyArrives) {
   EXPECT_EQ(c.sControl[0], 0x310u);
   EXPECT_EQ(c.sControl[1], 0x320u);
   EXPECT_EQ(c.description, "SATA card");
-  EXPECT_EQ(c.hardwareIds, (std::vector<std::string>{"PCI\\VEN_1095&DEV_3132&SUBSYS_31321095&REV_02",
-                                                      "PCI\\VEN_1095&DEV_3132"}));
+  EXPECT_EQ(c.hardwareIds,
+            (std::vector<std::string>{"PCI\\VEN_1095&DEV_3132&SUBSYS_31321095&REV_02", "PCI\\VEN_1095&DEV_3132"}));
   EXPECT_EQ(c.locationText, "PCI bus 4, device 0, function 0 (slot 2)");
 }
 
@@ -77,7 +78,9 @@ TEST(ControllerProfile, ImageOfAVersionAndDateHoldsThemWhereThePointerBytesLead)
       parsed(withControllers(controller(R"(, "flash": {"image": {"version": "7.3.15", "date": "10/27/2010"}})")))
           .controllers.at(0);
   ASSERT_EQ(c.image.size(), 131072u);
-  const auto text = [&](std::size_t at, std::size_t n) { return std::string(c.image.begin() + at, c.image.begin() + at + n); };
+  const auto text = [&](std::size_t at, std::size_t n) {
+    return std::string(c.image.begin() + at, c.image.begin() + at + n);
+  };
   EXPECT_EQ(c.image[0], 0x55);
   EXPECT_EQ(c.image[1], 0xAA);
   EXPECT_EQ(text(c.image[0x22], 6), "7.3.15");
@@ -128,9 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadController{"MissingWindow",
                       withControllers(R"([{"bus": 4, "device": 0, "function": 0, "globalRegisters": "0xF7C08000"}])"),
                       "controllers[0].portRegisters", "missing"},
-        BadController{"DeviceOutOfRange",
-                      withControllers(R"([{"bus": 4, "device": 32, "function": 0}])"), "controllers[0].device",
-                      "0 to 31"},
+        BadController{"DeviceOutOfRange", withControllers(R"([{"bus": 4, "device": 32, "function": 0}])"),
+                      "controllers[0].device", "0 to 31"},
         BadController{"UnalignedGlobalWindow", withControllers(R"([{"bus": 4, "device": 0, "function": 0,
              "globalRegisters": "0xF7C08040", "portRegisters": "0xF7C00000"}])"),
                       "controllers[0].globalRegisters", "multiple of 0x80"},
@@ -144,21 +146,24 @@ INSTANTIATE_TEST_SUITE_P(
                       withControllers("[" + kSecond + R"(, {"bus": 6, "device": 0, "function": 0,
              "globalRegisters": "0xF7B04000", "portRegisters": "0xF7A00000"}])"),
                       "controllers[1].globalRegisters", "controllers[0].portRegisters"},
-        BadController{"PlaceOfAPciFunction",
-                      withControllers(controller(), R"([{"bus": 4, "device": 0, "function": 0, "config": {"0x00": "0x1"}}])"),
-                      "controllers[0]", "the same bus, device and function as pci[0]"},
+        BadController{
+            "PlaceOfAPciFunction",
+            withControllers(controller(), R"([{"bus": 4, "device": 0, "function": 0, "config": {"0x00": "0x1"}}])"),
+            "controllers[0]", "the same bus, device and function as pci[0]"},
         BadController{"TwoAtOnePlace", withControllers("[" + kSecond + ", " + kSecond + "]"), "controllers[1]",
                       "controllers[0]"},
         BadController{"ManufacturerBeyondAByte", withControllers(controller(R"(, "flash": {"manufacturer": "0x1BF"})")),
                       "controllers[0].flash.manufacturer", "8 bits"},
         BadController{"DeviceCodeNotHex", withControllers(controller(R"(, "flash": {"device": 181})")),
                       "controllers[0].flash.device", "hexadecimal"},
-        BadController{"VersionOfWrongShape",
-                      withControllers(controller(R"(, "flash": {"image": {"version": "7.3.5", "date": "10/27/2010"}})")),
-                      "controllers[0].flash.image.version", "two digits"},
-        BadController{"DateOfWrongShape",
-                      withControllers(controller(R"(, "flash": {"image": {"version": "7.3.15", "date": "2010-10-27"}})")),
-                      "controllers[0].flash.image.date", "month/day/year"},
+        BadController{
+            "VersionOfWrongShape",
+            withControllers(controller(R"(, "flash": {"image": {"version": "7.3.5", "date": "10/27/2010"}})")),
+            "controllers[0].flash.image.version", "two digits"},
+        BadController{
+            "DateOfWrongShape",
+            withControllers(controller(R"(, "flash": {"image": {"version": "7.3.15", "date": "2010-10-27"}})")),
+            "controllers[0].flash.image.date", "month/day/year"},
         BadController{"ImageWithoutDate", withControllers(controller(R"(, "flash": {"image": {"version": "7.3.15"}})")),
                       "controllers[0].flash.image.date", "missing"},
         BadController{"OneSControlValue", withControllers(controller(R"(, "sControl": ["0x300"])")),

@@ -2,6 +2,8 @@
 // controllers' chips, device settings and services, the next run finds; a state
 // file that is not valid is refused whole; a save that cannot be written leaves
 // the earlier state as it was; image files are read from beside the profile.
+#include "sim/machine_state.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include <variant>
 
 #include "sim/hosted_machine.h"
-#include "sim/machine_state.h"
 #include "sim/profile_source.h"
 #include "tests/support/tool_run.h"
 
@@ -51,8 +52,9 @@ class MachineState : public ::testing::Test {
 };
 
 sim::RegistryValue dword(std::uint32_t v) {
-  return {4, {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-              static_cast<std::uint8_t>(v >> 24)}};
+  return {4,
+          {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+           static_cast<std::uint8_t>(v >> 24)}};
 }
 
 TEST_F(MachineState, WhatOneRunChangedTheNextRunFindsAndResetForgets) {
@@ -70,8 +72,8 @@ TEST_F(MachineState, WhatOneRunChangedTheNextRunFindsAndResetForgets) {
     node->description = "SiI 3132 (1.5Gbps Driver)";
     node->lowerFilters = std::vector<std::string>{"TavSCntl"};
     node->hardwareKey["Port0"] = dword(1);
-    m.services.registerService({"TavSCntl", "QS12A/QX12A Filter Driver", 1, 3, 1, "System32\\Drivers\\TavSCntl.sys",
-                                "PNP Filter"});
+    m.services.registerService(
+        {"TavSCntl", "QS12A/QX12A Filter Driver", 1, 3, 1, "System32\\Drivers\\TavSCntl.sys", "PNP Filter"});
     ASSERT_EQ(hosted->saveState(), std::nullopt);
   }
   {
@@ -110,8 +112,9 @@ TEST_F(MachineState, StateThatIsNotValidIsRefusedWholeAndLeftAsItWas) {
     ASSERT_EQ(hosted->saveState(), std::nullopt);
   }
   const std::string saved = test_support::slurp(stateFile());
-  for (const std::string& bad : {std::string("{\"format\": 1, \"controllers\": ["), std::string("[]"),
-                                 std::string("{\"format\": 2, \"controllers\": [], \"devices\": [], \"services\": []}")}) {
+  for (const std::string& bad :
+       {std::string("{\"format\": 1, \"controllers\": ["), std::string("[]"),
+        std::string("{\"format\": 2, \"controllers\": [], \"devices\": [], \"services\": []}")}) {
     std::ofstream(stateFile(), std::ios::binary) << bad;
     const std::string problem = openFails();
     EXPECT_EQ(problem.rfind(stateFile().string() + ": not a machine state", 0), 0u) << problem;
@@ -151,7 +154,8 @@ TEST_F(MachineState, ImageFilesAreReadFromBesideTheProfileAndNotForExamples) {
     std::ofstream(scratch_ / "pc.json") << R"({"windows": {"directory": "C:\\Windows", "version": "6.1",
       "language": "en"}, "pci": [], "resources": {"io": [], "memory": [], "problemDevices": []},
       "controllers": [{"bus": 4, "device": 0, "function": 0, "globalRegisters": "0xF7C08000",
-      "portRegisters": "0xF7C00000", "flash": {"image": ")" + image + R"("}}]})";
+      "portRegisters": "0xF7C00000", "flash": {"image": ")" +
+                                               image + R"("}}]})";
     return sim::loadProfile((scratch_ / "pc.json").string());
   };
   fs::create_directories(scratch_ / "images");
