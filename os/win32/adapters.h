@@ -9,6 +9,7 @@
 #include "os/processes.h"
 #include "os/services.h"
 #include "os/system.h"
+#include "os/threads.h"
 #include "os/version_info.h"
 #include "os/windows.h"
 
@@ -22,6 +23,7 @@ NamedObjects& namedObjects();
 Clock& clock();
 Services& services();
 DeviceIo& devices();
+Threads& threads();
 VersionInfo& versions();
 Windows& windows();
 

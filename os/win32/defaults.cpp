@@ -4,9 +4,8 @@
 namespace os {
 
 Platform defaultPlatform() {
-  // Device setup and threads have no calls of their own yet: their base classes.
+  // Device setup has no calls of its own yet: its base class.
   static DeviceSetup setup;
-  static Threads threads;
   Platform p;
   p.files = &win32::files();
   p.system = &win32::system();
@@ -17,7 +16,7 @@ Platform defaultPlatform() {
   p.services = &win32::services();
   p.devices = &win32::devices();
   p.setup = &setup;
-  p.threads = &threads;
+  p.threads = &win32::threads();
   p.versions = &win32::versions();
   p.windows = &win32::windows();
   return p;
