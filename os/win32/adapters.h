@@ -3,6 +3,7 @@
 // interface names, with the same arguments and the system's own last error.
 #include "os/clock.h"
 #include "os/device_io.h"
+#include "os/device_setup.h"
 #include "os/files.h"
 #include "os/modules.h"
 #include "os/named_objects.h"
@@ -23,6 +24,7 @@ NamedObjects& namedObjects();
 Clock& clock();
 Services& services();
 DeviceIo& devices();
+DeviceSetup& deviceSetup();
 Threads& threads();
 VersionInfo& versions();
 Windows& windows();

@@ -4,8 +4,6 @@
 namespace os {
 
 Platform defaultPlatform() {
-  // Device setup has no calls of its own yet: its base class.
-  static DeviceSetup setup;
   Platform p;
   p.files = &win32::files();
   p.system = &win32::system();
@@ -15,7 +13,7 @@ Platform defaultPlatform() {
   p.clock = &win32::clock();
   p.services = &win32::services();
   p.devices = &win32::devices();
-  p.setup = &setup;
+  p.setup = &win32::deviceSetup();
   p.threads = &win32::threads();
   p.versions = &win32::versions();
   p.windows = &win32::windows();

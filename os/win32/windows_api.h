@@ -1,8 +1,8 @@
 #pragma once
 // The one way into the Win32 headers for the adapters of os/ and ui/. Lean headers
 // (no OLE, sockets or cryptography) and no min/max macros, which would break the
-// standard library's std::min and std::max. The common controls' header needs the
-// base headers first, so it comes from here too.
+// standard library's std::min and std::max. The common controls' and the device
+// setup headers need the base headers first, so they come from here too.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -12,6 +12,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <setupapi.h>
 
 #include <string>
 #include <string_view>
