@@ -30,7 +30,8 @@ class Threads {
   // _beginthread(procedure, 0, argument): runs procedure(argument) on a new thread
   // with the default stack size. The thread ends by itself when the procedure
   // returns; the caller keeps no handle and never waits for it. true once the
-  // thread exists, or false with kErrorNotEnoughMemory (no thread could be created).
+  // thread exists, or false with the system's error (kErrorNotEnoughMemory when no
+  // thread could be created).
   virtual bool beginThread(ThreadProcedure procedure, void* argument);
 
   // PostMessageA: places the message in the queue of the thread that owns window

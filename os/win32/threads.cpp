@@ -8,20 +8,6 @@ namespace {
 
 HWND window(Handle handle) { return static_cast<HWND>(handle); }
 
-// The class of the message-only windows: they only hold a place in their thread's
-// queue, so the default procedure is all they need. Another module of the process
-// with these adapters may have registered it first, which serves as well.
-const wchar_t* messageWindowClass() {
-  static const bool registered = [] {
-    WNDCLASSW description{};
-    description.lpfnWndProc = ::DefWindowProcW;
-    description.hInstance = ::GetModuleHandleW(nullptr);
-    description.lpszClassName = L"SpanfinderMessageWindow";
-    return ::RegisterClassW(&description) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  return registered ? L"SpanfinderMessageWindow" : nullptr;
-}
-
 // Milliseconds left of a wait that began at start (INFINITE stays INFINITE).
 DWORD remaining(DWORD timeoutMs, ULONGLONG start) {
   if (timeoutMs == INFINITE) return INFINITE;
@@ -40,10 +26,11 @@ class Win32Threads final : public Threads {
   }
 
   Handle messageWindow() override {
+    // A message-only window holds a place in its thread's queue and nothing more.
     // The system destroys a thread's windows when the thread ends.
     thread_local HWND own = nullptr;
     if (!own || !::IsWindow(own))
-      own = ::CreateWindowExW(0, messageWindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+      own = ::CreateWindowExW(0, plainWindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               ::GetModuleHandleW(nullptr), nullptr);
     return own;
   }

@@ -27,6 +27,10 @@ inline const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const
 inline wchar_t* wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 inline const char16_t* utf16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
+// The class of the windows the adapters make that need no procedure of their own
+// (DefWindowProcW); null when it cannot be registered.
+const wchar_t* plainWindowClass();
+
 // A view as the terminated text Win32 wants.
 inline std::wstring terminated(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 inline std::string terminated(std::string_view text) { return std::string(text); }
