@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "cfgprobe/cfgprobe.h"
 #include "os/platform.h"
 #include "tests/windows/check.h"
 #include "tests/windows/win32_helpers.h"
@@ -199,4 +200,77 @@ WIN_TEST(DeviceSetup, RegistryValuesRoundTripOnAKeyOfTheCurrentUser) {
   CHECK_EQ(setup.regCloseKey(key), 0);
   CHECK_EQ(setup.regCloseKey(key), 6);
   ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Spanfinder checks");
+}
+
+namespace {
+
+// The library's protected lookup of a controller's description, reached as a
+// program derived from the class would.
+struct Library : CKXACS {
+  using CKXACS::GetDeviceDescription;
+};
+
+std::string property(MadeDevice& device, DWORD which) {
+  char text[512] = {};
+  DWORD needed = 0;
+  if (!::SetupDiGetDeviceRegistryPropertyA(device.set(), reinterpret_cast<SP_DEVINFO_DATA*>(&device.data), which,
+                                           nullptr, reinterpret_cast<BYTE*>(text), sizeof text - 1, &needed))
+    needed = 0;
+  return std::string(text, needed);
+}
+
+DWORD portValue(MadeDevice& device, const char* name) {
+  const HKEY key = ::SetupDiOpenDevRegKey(device.set(), reinterpret_cast<SP_DEVINFO_DATA*>(&device.data),
+                                          DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+  if (key == INVALID_HANDLE_VALUE) return 0xDEAD;
+  DWORD value = 0xDEAD, size = sizeof value;
+  ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  ::RegCloseKey(key);
+  return value;
+}
+
+}  // namespace
+
+// The library's controller lookup and link-speed setting on a device of the SCSI
+// adapter class that looks like a controller at PCI bus 3, device 0, function 0.
+WIN_TEST(DeviceSetup, TheLibraryFindsTheControllersDeviceAndSetsItsLinkSpeedLimits) {
+  MadeDevice device;
+  REQUIRE(device.made());
+  auto* record = reinterpret_cast<SP_DEVINFO_DATA*>(&device.data);
+  const char ids[] = "PCI\\VEN_1095&DEV_3132&SUBSYS_31321095&REV_01\0PCI\\VEN_1095&DEV_3132\0";
+  const char location[] = "PCI bus 3, device 0, function 0";
+  const char description[] = "SiI 3132 SATA Controller";
+  REQUIRE(::SetupDiSetDeviceRegistryPropertyA(device.set(), record, SPDRP_HARDWAREID, bytes(ids), sizeof ids));
+  REQUIRE(::SetupDiSetDeviceRegistryPropertyA(device.set(), record, SPDRP_LOCATION_INFORMATION, bytes(location),
+                                              sizeof location));
+  REQUIRE(::SetupDiSetDeviceRegistryPropertyA(device.set(), record, SPDRP_DEVICEDESC, bytes(description),
+                                              sizeof description));
+  const HKEY created =
+      ::SetupDiCreateDevRegKeyA(device.set(), record, DICS_FLAG_GLOBAL, 0, DIREG_DEV, nullptr, nullptr);
+  REQUIRE(created != INVALID_HANDLE_VALUE);
+  ::RegCloseKey(created);
+
+  Library library;
+  char found[65] = {};
+  std::memset(found, 'x', 64);
+  CHECK_EQ(library.GetDeviceDescription(3, 0, 0, found), 1);
+  CHECK_EQ(std::string(found), std::string(description));
+  std::memset(found, 'x', 64);
+  CHECK_EQ(library.GetDeviceDescription(4, 0, 0, found), 1);  // no such device: untouched
+  CHECK_EQ(found[0], 'x');
+
+  // No filter driver file in the Windows driver folder: the service is not
+  // registered (-301), but the device already carries the setting.
+  CHECK_EQ(library.SetDeviceParameters(3, 0, 0, 1, 2), KxLong{-301});
+  CHECK_EQ(portValue(device, "Port0"), DWORD{1});
+  CHECK_EQ(portValue(device, "Port1"), DWORD{2});
+  CHECK_EQ(property(device, SPDRP_LOWERFILTERS), std::string("TavSCntl\0\0", 10));
+  CHECK_EQ(property(device, SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller(1.5Gbps Driver)\0", 41));
+
+  // Both limits 0: the values follow, the filter and the mark go.
+  CHECK_EQ(library.SetDeviceParameters(3, 0, 0, 0, 0), KxLong{-301});
+  CHECK_EQ(portValue(device, "Port0"), DWORD{0});
+  CHECK_EQ(portValue(device, "Port1"), DWORD{0});
+  CHECK(property(device, SPDRP_LOWERFILTERS).find("TavSCntl") == std::string::npos);
+  CHECK_EQ(property(device, SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller\0", 25));
 }
