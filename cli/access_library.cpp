@@ -57,7 +57,9 @@ std::unique_ptr<LibrarySession> LibrarySession::open(const AccessLibrary& librar
     return nullptr;
   }
   session->up_ = true;
-  session->window_ = facilities.windows->createWindow(nullptr, u"spanfinder");
+  // The calling thread's message window: the worker's completion message is
+  // posted there, and this thread is the one that waits for it.
+  session->window_ = facilities.threads->messageWindow();
   if (!session->window_ || kx.setWindowMessage(session->window_, kBiosDoneMessage) != 1) {
     error = "no window for the library's completion messages (error " + std::to_string(os::lastError()) + ")";
     return nullptr;
@@ -83,7 +85,6 @@ LibrarySession::~LibrarySession() {
   while (kx_.getBiosOperationProgress(&status), status != kStatusIdle && std::chrono::steady_clock::now() < until)
     facilities_.threads->waitForMessage(window_, 1, &ignored);
   kx_.exitLibrary();
-  if (window_) facilities_.windows->destroyWindow(window_);
 }
 
 }  // namespace cli
