@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "tests/cfgprobe/controller_fixture.h"
 
@@ -237,6 +238,70 @@ TEST_F(BiosOperations, EraseThatTheChipHasNotFinishedStillCountsAndTheWriteFails
   os::PostedMessage message;
   ASSERT_TRUE(run([&] { return KX_SetBiosData(1, path); }, &message));
   EXPECT_EQ(message.lParam, -20);  // the chip was still erasing: nothing took
+}
+
+// A file as another program reads it: opened without sharing, so not while the
+// library still holds it open.
+std::vector<std::uint8_t> readWithoutSharing(const char* name) {
+  os::Files& files = *os::platform().files;
+  const os::Handle file = files.createFileA(name, os::kGenericRead, 0, os::kOpenExisting);
+  if (!os::isValid(file)) return {};
+  std::vector<std::uint8_t> bytes(131072 + 1);
+  std::uint32_t read = 0;
+  files.readFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &read);
+  files.closeFile(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+// The caller's message loop takes a worker's message and acts on it before the
+// worker's thread runs on: the posting thread carries out the caller's reaction
+// right after the post.
+class CallerActsOnTheMessage final : public os::Threads {
+ public:
+  CallerActsOnTheMessage(os::Threads& threads, std::function<void()> reaction)
+      : threads_(threads), reaction_(std::move(reaction)) {}
+  bool beginThread(os::ThreadProcedure procedure, void* argument) override {
+    return threads_.beginThread(procedure, argument);
+  }
+  bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    const bool posted = threads_.postMessageA(window, message, wParam, lParam);
+    if (const std::function<void()> reaction = std::exchange(reaction_, nullptr)) reaction();
+    return posted;
+  }
+  bool waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) override {
+    return threads_.waitForMessage(window, timeoutMs, message);
+  }
+
+ private:
+  os::Threads& threads_;
+  std::function<void()> reaction_;
+};
+
+TEST_F(BiosOperations, CallerMayStartTheNextOperationAndOpenTheFileAsSoonAsTheMessageArrives) {
+  int compareStarted = 0;
+  std::vector<std::uint8_t> fileSeen;
+  CallerActsOnTheMessage caller(m().threads, [&] {
+    KxLong status = -1;
+    KX_GetBiosOperationProgress(&status);
+    EXPECT_EQ(status, kStatusIdle);
+    fileSeen = readWithoutSharing(path);
+    compareStarted = KX_CompareBiosData(1, path);
+  });
+  os::Platform platform = m().platform();
+  platform.threads = &caller;
+  os::installPlatform(platform);
+  ASSERT_EQ(KX_GetBiosData(1, path), 1);
+  os::PostedMessage read, compare;
+  ASSERT_TRUE(completion(&read));
+  EXPECT_EQ(read.lParam, 1);
+  ASSERT_EQ(compareStarted, 1);  // not refused as busy
+  EXPECT_EQ(fileSeen, image);    // the read's file closed and whole
+  ASSERT_TRUE(completion(&compare));
+  EXPECT_EQ(compare.wParam, 3u);
+  EXPECT_EQ(compare.lParam, 1);
+  workersDone();
+  m().install();
 }
 
 TEST_F(BiosOperations, WithoutARegisteredWindowNoWindowIsNotified) {
