@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <utility>
 
 #include "tests/cfgprobe/controller_fixture.h"
@@ -83,6 +84,29 @@ TEST_F(BiosOperations, WhileAWorkerRunsEveryOtherOperationIsRefused) {
   workersDone();
   EXPECT_EQ(KX_EraseBiosData(1), 1);
   EXPECT_EQ(controller->flash().chipErases(), 1);
+}
+
+TEST_F(BiosOperations, AStartThatHasTakenTheBusyStateShutsOutASecondOneBeforeItsWorkerRuns) {
+  // The first start is held at its configuration write, after it took the busy state.
+  RequestGate gate(m().accessDriver, sim::access::kWritePort, {0});
+  int first = 0;
+  std::thread caller([&] { first = KX_GetBiosData(1, path); });
+  ASSERT_TRUE(gate.waitHeldAt(0));
+  char other[] = "C:\\Tools\\other.bin";
+  int count = -1;
+  EXPECT_EQ(KX_CompareBiosData(1, other), -101);
+  EXPECT_EQ(KX_SetBiosData(1, other), -101);
+  EXPECT_EQ(KX_GetSiI3132Device(&count), -101);
+  EXPECT_EQ(count, -1);
+  EXPECT_STREQ(CKXACS::szFileNameToReadBios, "");
+  gate.release();
+  caller.join();
+  EXPECT_EQ(first, 1);
+  os::PostedMessage message;
+  ASSERT_TRUE(completion(&message));
+  EXPECT_EQ(message.lParam, 1);
+  workersDone();
+  EXPECT_EQ(m().threads.started(), 1);
 }
 
 // One worker outcome: how the machine was arranged, the message and the state left.
@@ -256,7 +280,7 @@ std::vector<std::uint8_t> readWithoutSharing(const char* name) {
 
 // The caller's message loop takes a worker's message and acts on it before the
 // worker's thread runs on: the posting thread carries out the caller's reaction
-// right after the post.
+// at the post, on the state the worker has left by then.
 class CallerActsOnTheMessage final : public os::Threads {
  public:
   CallerActsOnTheMessage(os::Threads& threads, std::function<void()> reaction)
@@ -265,9 +289,8 @@ class CallerActsOnTheMessage final : public os::Threads {
     return threads_.beginThread(procedure, argument);
   }
   bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    const bool posted = threads_.postMessageA(window, message, wParam, lParam);
     if (const std::function<void()> reaction = std::exchange(reaction_, nullptr)) reaction();
-    return posted;
+    return threads_.postMessageA(window, message, wParam, lParam);
   }
   bool waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) override {
     return threads_.waitForMessage(window, timeoutMs, message);
@@ -292,15 +315,16 @@ TEST_F(BiosOperations, CallerMayStartTheNextOperationAndOpenTheFileAsSoonAsTheMe
   platform.threads = &caller;
   os::installPlatform(platform);
   ASSERT_EQ(KX_GetBiosData(1, path), 1);
-  os::PostedMessage read, compare;
-  ASSERT_TRUE(completion(&read));
-  EXPECT_EQ(read.lParam, 1);
+  workersDone();
   ASSERT_EQ(compareStarted, 1);  // not refused as busy
   EXPECT_EQ(fileSeen, image);    // the read's file closed and whole
-  ASSERT_TRUE(completion(&compare));
-  EXPECT_EQ(compare.wParam, 3u);
-  EXPECT_EQ(compare.lParam, 1);
-  workersDone();
+  std::vector<os::PostedMessage> messages = m().threads.posted();
+  ASSERT_EQ(messages.size(), 2u);
+  std::sort(messages.begin(), messages.end(), [](const auto& a, const auto& b) { return a.wParam < b.wParam; });
+  EXPECT_EQ(messages[0].wParam, 2u);  // the read's
+  EXPECT_EQ(messages[0].lParam, 1);
+  EXPECT_EQ(messages[1].wParam, 3u);  // the compare's
+  EXPECT_EQ(messages[1].lParam, 1);
   m().install();
 }
 
