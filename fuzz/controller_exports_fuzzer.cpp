@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -36,6 +35,7 @@
 #include "fuzz/bios_image.h"
 #include "fuzz/bios_worker_watch.h"
 #include "fuzz/check.h"
+#include "fuzz/controller_machine.h"
 #include "fuzz/library_machine.h"
 
 namespace {
@@ -44,18 +44,12 @@ using fuzz::anyError;
 using fuzz::oneOf;
 
 constexpr std::uint32_t kBiosMessage = 0x8123;
-constexpr sim::PciLocation kFirst{2, 0, 0};
-// Where another controller may be added: before the first, after it, and at a bus
-// number whose text holds the first one's.
-constexpr sim::PciLocation kOtherPlaces[] = {{1, 0, 0}, {3, 0, 0}, {12, 0, 0}};
-// Controller searches probe all 65,536 functions; a few per input keep a run quick.
+// Controller searches probe all 65,536 functions and a BIOS worker moves 2048
+// blocks; a few of each per input keep a run quick.
 constexpr int kSearchesPerInput = 2;
+constexpr int kWorkersPerInput = 6;
 
 enum class Operation { Read, Compare, Write };
-
-bool sameLocation(sim::PciLocation a, const DEVICEENTRY& entry) {
-  return a.bus == entry.bBus && a.device == entry.bDevice && a.function == entry.bFunction;
-}
 
 // A worker that was held and has not ended yet.
 struct Outstanding {
@@ -72,83 +66,36 @@ class Run {
  public:
   explicit Run(FuzzedDataProvider& input) : input_(input), machine_(library_.machine()) {
     window_ = machine_.windows.createWindow(nullptr, u"caller");
-    addController(kFirst, firstImage());
-    if (input_.ConsumeBool()) addController(kOtherPlaces[1], {});
-    if (input_.ConsumeBool()) putFilterDriverFile();
     FUZZ_CHECK(KX_InitLibrary() == 1);
     if (input_.ConsumeIntegralInRange(0, 7) != 0) registerWindow(window_, kBiosMessage);
   }
 
   void step() {
     switch (input_.ConsumeIntegralInRange(0, 22)) {
-      case 0:
-        search();
-        break;
-      case 1:
-        searchEx();
-        break;
-      case 2:
-        newController();
-        break;
-      case 3:
-        info();
-        break;
-      case 4:
-        setSControl();
-        break;
-      case 5:
-        erase();
-        break;
-      case 6:
-        start(Operation::Read);
-        break;
-      case 7:
-        start(Operation::Compare);
-        break;
-      case 8:
-        start(Operation::Write);
-        break;
-      case 9:
-        biosInfo();
-        break;
-      case 10:
-        fileInfo();
-        break;
-      case 11:
-        writeImageFile();
-        break;
-      case 12:
-        progress();
-        break;
-      case 13:
-        awaitWorker();
-        break;
-      case 14:
-        exit();
-        break;
-      case 15:
-        init();
-        break;
-      case 16:
-        setWindowMessage();
-        break;
-      case 17:
-        failRequests();
-        break;
-      case 18:
-        clearRequestFaults();
-        break;
-      case 19:
-        fuzz::touchDriverService(machine_, input_);
-        break;
-      case 20:
-        fileFault();
-        break;
-      case 21:
-        machine_.threads.failStarts(input_.ConsumeBool() ? 1 : 0);
-        break;
+      case 0: search(); break;
+      case 1: searchEx(); break;
+      case 2: newController(); break;
+      case 3: info(); break;
+      case 4: setSControl(); break;
+      case 5: erase(); break;
+      case 6: start(Operation::Read); break;
+      case 7: start(Operation::Compare); break;
+      case 8: start(Operation::Write); break;
+      case 9: biosInfo(); break;
+      case 10: fileInfo(); break;
+      case 11: hardware_.writeImageFile(); break;
+      case 12: progress(); break;
+      case 13: awaitWorker(); break;
+      case 14: exit(); break;
+      case 15: init(); break;
+      case 16: setWindowMessage(); break;
+      case 17: hardware_.failRequests(); break;
+      case 18: hardware_.clearRequestFaults(); break;
+      case 19: fuzz::touchDriverService(machine_, input_); break;
+      case 20: hardware_.fileFault(); break;
+      case 21: machine_.threads.failStarts(input_.ConsumeBool() ? 1 : 0); break;
       case 22:
-        changeHardware();
+        if (!worker_) hardware_.changeHardware();
         break;
     }
     FUZZ_CHECK(library_.driverHandles() <= 1);
@@ -164,7 +111,7 @@ class Run {
   // The worker ended, the faults gone, the last exit must leave no driver handle.
   void finish() {
     if (worker_) awaitWorker();
-    clearRequestFaults();
+    hardware_.clearRequestFaults();
     machine_.services.failOpenManager(0);
     const int result = KX_ExitLibrary();
     FUZZ_CHECK(result == 1 || (result == 0 && !TheLibrary));
@@ -173,125 +120,6 @@ class Run {
   }
 
  private:
-  // --- the machine ---
-
-  std::vector<std::uint8_t> firstImage() {
-    switch (input_.ConsumeIntegralInRange(0, 2)) {
-      case 0:
-        return {};  // a blank chip
-      case 1: {
-        std::string head = input_.ConsumeRandomLengthString(300);
-        return std::vector<std::uint8_t>(head.begin(), head.end());
-      }
-      default:
-        return versionedImage("7.3.15", "10/27/2010", 0x50, 0x60);
-    }
-  }
-
-  static std::vector<std::uint8_t> versionedImage(const std::string& version, const std::string& date, std::uint8_t v,
-                                                  std::uint8_t d) {
-    std::vector<std::uint8_t> image(fuzz::kImageBytes);
-    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + i / 64);
-    image[0x22] = v, image[0x24] = d;
-    std::memcpy(&image[v], version.data(), version.size());
-    std::memcpy(&image[d], date.data(), date.size());
-    return image;
-  }
-
-  void addController(sim::PciLocation at, std::vector<std::uint8_t> image) {
-    sim::SiI3132Setup setup;
-    setup.location = at;
-    setup.flashImage = std::move(image);
-    setup.sControl = {input_.PickValueInArray<std::uint32_t>({0x300, 0x310, 0x320}), 0x300};
-    machine_.addSiI3132(setup).flash().setEraseTimes(70, 18);
-  }
-
-  void putFilterDriverFile() {
-    const auto folder = machine_.files.toHost(machine_.driverFolder());
-    std::error_code ec;
-    std::filesystem::create_directories(*folder, ec);
-    std::ofstream(*folder / "TavSCntl.sys") << "filter";
-  }
-
-  // Controllers come and go, chips change, only while no worker runs: a worker
-  // uses the chip's registers without the bus's knowledge.
-  void changeHardware() {
-    if (worker_) return;
-    const sim::PciLocation at = input_.ConsumeBool() ? kFirst : input_.PickValueInArray(kOtherPlaces);
-    sim::SiI3132* controller = machine_.findSiI3132(at);
-    switch (input_.ConsumeIntegralInRange(0, 3)) {
-      case 0:
-        if (controller)
-          machine_.removeSiI3132(at);
-        else
-          addController(at, {});
-        break;
-      case 1:
-        if (controller) controller->flash().setEraseTimes(input_.ConsumeBool() ? 250 : 70, 18);
-        break;
-      case 2:
-        if (controller)
-          controller->flash().setIdentity(input_.ConsumeIntegral<std::uint8_t>(),
-                                          input_.ConsumeIntegral<std::uint8_t>());
-        break;
-      case 3:
-        if (sim::DeviceNode* node = machine_.setup.findPci(at)) {
-          const std::uint32_t property =
-              input_.PickValueInArray({os::kSpdrpHardwareId, os::kSpdrpLocationInformation, os::kSpdrpDeviceDesc});
-          if (input_.ConsumeBool())
-            node->propertyReadFaults[property] = anyError(input_);
-          else
-            node->propertyReadFaults.clear();
-        }
-        machine_.setup.failClassDevs(input_.ConsumeIntegralInRange(0, 3) == 0 ? anyError(input_) : 0);
-        break;
-    }
-  }
-
-  void failRequests() {
-    const int count = input_.ConsumeIntegralInRange(-1, 8);
-    if (input_.ConsumeBool()) {
-      machine_.accessDriver.failRequests(count, anyError(input_));
-      everyRequestFails_ = count < 0;
-    } else {
-      // One kind of request, after some are served: a worker fails part-way.
-      const std::uint32_t code = input_.PickValueInArray<std::uint32_t>(
-          {sim::access::kReadBlock, sim::access::kWriteBlock, sim::access::kWritePort, sim::access::kReadPort,
-           sim::access::kWriteMemByte, sim::access::kWriteMemDword, sim::access::kReadMemByte});
-      machine_.accessDriver.failRequestsOf(code, input_.ConsumeIntegralInRange<std::uint64_t>(0, 2100), count);
-      failingCodes_.push_back(code);
-    }
-    requestFaults_ = requestFaults_ || count != 0;
-  }
-
-  void clearRequestFaults() {
-    machine_.accessDriver.failRequests(0);
-    for (std::uint32_t code : failingCodes_) machine_.accessDriver.failRequestsOf(code, 0, 0);
-    failingCodes_.clear();
-    requestFaults_ = everyRequestFails_ = false;
-  }
-
-  void fileFault() {
-    fileFaults_ = true;
-    const std::u16string path = input_.PickValueInArray<std::u16string>(
-        {u"C:\\Tools\\bios.bin", u"C:\\Tools\\image.bin", u"C:\\Tools\\out.bin"});
-    if (input_.ConsumeBool())
-      machine_.files.failOpen(path, anyError(input_));
-    else
-      machine_.files.failWrites(path);
-  }
-
-  // What the controller's block reads return: its chip's contents in read mode,
-  // all ones where no controller answers; unknown for a chip in another mode.
-  std::optional<std::vector<std::uint8_t>> chipAt(const DEVICEENTRY& entry) {
-    for (sim::SiI3132& c : machine_.controllers) {
-      if (!sameLocation(c.location(), entry)) continue;
-      if (c.flash().mode() != sim::JedecFlash::Mode::Read) return std::nullopt;
-      return c.flash().contents();
-    }
-    return std::vector<std::uint8_t>(fuzz::kImageBytes, 0xFF);
-  }
-
   // --- arguments ---
 
   int anyIndex() { return input_.PickValueInArray({1, 1, 2, 3, 0, 16, 17, -1, input_.ConsumeIntegral<int>()}); }
@@ -306,73 +134,22 @@ class Run {
   // A file name, or null (returned as nullopt).
   std::optional<std::string> fileName() {
     switch (input_.ConsumeIntegralInRange(0, 9)) {
-      case 0:
-        return std::nullopt;
-      case 1:
-        return "bios.bin";
-      case 2:
-        return "C:\\Tools\\image.bin";
-      case 3:
-        return "out.bin";
-      case 4:
-        return "";
-      case 5:
-        return "C:\\Nowhere\\bios.bin";
-      case 6:
-        return "C:\\TOOLS\\BIOS.BIN";
+      case 0: return std::nullopt;
+      case 1: return "bios.bin";
+      case 2: return "C:\\Tools\\image.bin";
+      case 3: return "out.bin";
+      case 4: return "";
+      case 5: return "C:\\Nowhere\\bios.bin";
+      case 6: return "C:\\TOOLS\\BIOS.BIN";
       case 7: {
         // Around the 260-character buffers.
         const std::size_t length = input_.ConsumeIntegralInRange<std::size_t>(250, 270);
         return "C:\\Tools\\" + std::string(length - 9, 'b');
       }
-      default:
-        return input_.ConsumeRandomLengthString(1000);
+      default: return input_.ConsumeRandomLengthString(1000);
     }
   }
   static char* cName(std::optional<std::string>& name) { return name ? name->data() : nullptr; }
-
-  void writeImageFile() {
-    const char* name = input_.PickValueInArray({"bios.bin", "image.bin", "out.bin"});
-    std::vector<std::uint8_t> bytes;
-    switch (input_.ConsumeIntegralInRange(0, 4)) {
-      case 0:
-        break;  // empty
-      case 1: {
-        const std::string head = input_.ConsumeRandomLengthString(600);
-        bytes.assign(head.begin(), head.end());
-        break;
-      }
-      case 2: {
-        const std::string version = input_.ConsumeRandomLengthString(6), date = input_.ConsumeRandomLengthString(10);
-        bytes = versionedImage(version, date, input_.ConsumeIntegralInRange<std::uint8_t>(0x26, 0xF0),
-                               input_.ConsumeIntegralInRange<std::uint8_t>(0x26, 0xF0));
-        bytes.resize(bytes.size() + input_.ConsumeIntegralInRange(0, 100), 0x5A);  // longer than the chip
-        break;
-      }
-      case 3: {
-        // The first controller's chip, perhaps with one byte changed.
-        if (const sim::SiI3132* c = machine_.findSiI3132(kFirst))
-          bytes = const_cast<sim::SiI3132*>(c)->flash().contents();
-        if (!bytes.empty() && input_.ConsumeBool())
-          bytes[input_.ConsumeIntegralInRange<std::size_t>(0, bytes.size() - 1)] ^= 0x01;
-        break;
-      }
-      default: {
-        const std::string head = input_.ConsumeRandomLengthString(60);
-        bytes.assign(head.begin(), head.end());
-        bytes.resize(std::max<std::size_t>(bytes.size(), 0x25), 0);
-        bytes[0x22] = bytes[0x24] = 0xFF;
-        break;
-      }
-    }
-    // Written as another program writes it: not while the library holds the file open.
-    os::Files& files = machine_.files;
-    const os::Handle file = files.createFileA(name, os::kGenericWrite, 0, os::kCreateAlways);
-    if (!os::isValid(file)) return;
-    std::uint32_t written = 0;
-    files.writeFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written);
-    files.closeFile(file);
-  }
 
   // --- the frame ---
 
@@ -427,20 +204,11 @@ class Run {
 
   bool searchAllowed() { return searches_ < kSearchesPerInput && ++searches_ > 0; }
 
-  // With no fault about, a search finds exactly the controllers present.
-  bool machineBehaves() {
-    if (requestFaults_ || !TheLibrary || !os::isValid(TheLibrary->hKXDriver)) return false;
-    for (sim::SiI3132& c : machine_.controllers)
-      if (c.flash().mode() != sim::JedecFlash::Mode::Read) return false;
-    return true;
-  }
-  int controllersPresent() const { return std::min<int>(static_cast<int>(machine_.controllers.size()), 16); }
-
   void search() {
     int count = -7;
     const bool withOutput = input_.ConsumeIntegralInRange(0, 7) != 0;
     if (withOutput && !worker_ && TheLibrary && !searchAllowed()) return;
-    const bool behaves = machineBehaves();
+    const bool behaves = hardware_.behaves();
     const std::uint64_t requests = machine_.accessDriver.requests();
     const int result = KX_GetSiI3132Device(withOutput ? &count : nullptr);
     if (!TheLibrary) return FUZZ_CHECK(result == -100 && count == -7);
@@ -454,7 +222,7 @@ class Run {
   // The records of a search that met no fault: the controllers in bus order, each
   // with its chip's identifier and its ports' speed fields; free records after them.
   void checkTable(int count) {
-    FUZZ_CHECK(count == controllersPresent());
+    FUZZ_CHECK(count == hardware_.controllersPresent());
     std::vector<const sim::SiI3132*> found;
     for (sim::SiI3132& c : machine_.controllers) found.push_back(&c);
     std::sort(found.begin(), found.end(), [](const sim::SiI3132* a, const sim::SiI3132* b) {
@@ -468,7 +236,7 @@ class Run {
         continue;
       }
       auto* c = const_cast<sim::SiI3132*>(found[i]);
-      FUZZ_CHECK(sameLocation(c->location(), e));
+      FUZZ_CHECK(fuzz::sameLocation(c->location(), e));
       FUZZ_CHECK(e.wFlashID == (c->flash().manufacturer() << 8 | c->flash().device()));
       FUZZ_CHECK(e.nSControlPort0 == static_cast<std::int32_t>((c->sControl(0) >> 4) & 0xF));
       FUZZ_CHECK(e.nSControlPort1 == static_cast<std::int32_t>((c->sControl(1) >> 4) & 0xF));
@@ -497,7 +265,7 @@ class Run {
     const int old = DeviceCount;
     const bool searches = withOutput && TheLibrary && old <= 15 && !worker_;
     if (searches && !searchAllowed()) return;
-    const bool behaves = machineBehaves();
+    const bool behaves = hardware_.behaves();
     DEVICEENTRY before[kDeviceTableSize];
     std::memcpy(before, DeviceTable, sizeof before);
     const int result = KX_GetNewSiI3132Device(withOutput ? &index : nullptr);
@@ -507,7 +275,7 @@ class Run {
     if (worker_) return FUZZ_CHECK(result == -101 && index == -7);
     const int found = DeviceCount;
     FUZZ_CHECK(result == (found == old ? -106 : found >= old + 2 ? -108 : found < old ? -109 : 1));
-    if (behaves) FUZZ_CHECK(found == controllersPresent());
+    if (behaves) FUZZ_CHECK(found == hardware_.controllersPresent());
     if (result != 1) return FUZZ_CHECK(index == -7);
     // The record reported is one that the earlier search did not have.
     FUZZ_CHECK(index >= 1 && index <= found);
@@ -555,23 +323,18 @@ class Run {
                                              : kStatusWritingBios;
   }
 
-  int chipErases() {
-    int erases = 0;
-    for (sim::SiI3132& c : machine_.controllers) erases += c.flash().chipErases();
-    return erases;
-  }
-
   void erase() {
     const int index = anyIndex();
-    const int erasesBefore = chipErases();
+    const int erasesBefore = hardware_.chipErases();
     const int result = KX_EraseBiosData(index);
     const DEVICEENTRY* entry = entryAt(index);
-    if (!TheLibrary || !entry) return FUZZ_CHECK(result == -105 && chipErases() == erasesBefore);
-    if (worker_) return FUZZ_CHECK(result == -101 && chipErases() == erasesBefore);
+    if (!TheLibrary || !entry) return FUZZ_CHECK(result == -105 && hardware_.chipErases() == erasesBefore);
+    if (worker_) return FUZZ_CHECK(result == -101 && hardware_.chipErases() == erasesBefore);
     FUZZ_CHECK(oneOf(result, {1, -110}));
   }
 
   void start(Operation operation) {
+    if (workersStarted_ >= kWorkersPerInput && !worker_) return;
     const int index = anyIndex();
     std::optional<std::string> name = fileName();
     const std::int64_t holdAt =
@@ -580,29 +343,24 @@ class Run {
             : -1;
     const std::string saveBefore = CKXACS::szFileNameToSaveBios, readBefore = CKXACS::szFileNameToReadBios;
     const int threadsBefore = machine_.threads.started();
-    const int erasesBefore = chipErases();
+    const int erasesBefore = hardware_.chipErases();
     const DEVICEENTRY* entry = entryAt(index);
     Outstanding job;
     job.operation = operation;
     job.name = name.value_or("");
     if (operation != Operation::Read && name) job.source = fuzz::readMachineFile(name->c_str());
-    if (entry) job.chip = chipAt(*entry), job.at = sim::PciLocation{entry->bBus, entry->bDevice, entry->bFunction};
+    if (entry)
+      job.chip = hardware_.chipAt(*entry), job.at = sim::PciLocation{entry->bBus, entry->bDevice, entry->bFunction};
     job.heldAt = holdAt;
-    job.readsFailThroughout = everyRequestFails_;
+    job.readsFailThroughout = hardware_.everyRequestFails();
     const bool busy = worker_.has_value();
     if (!busy) watch_.holdBefore(holdAt);
 
     int result = 0;
     switch (operation) {
-      case Operation::Read:
-        result = KX_GetBiosData(index, cName(name));
-        break;
-      case Operation::Compare:
-        result = KX_CompareBiosData(index, cName(name));
-        break;
-      case Operation::Write:
-        result = KX_SetBiosData(index, cName(name));
-        break;
+      case Operation::Read: result = KX_GetBiosData(index, cName(name)); break;
+      case Operation::Compare: result = KX_CompareBiosData(index, cName(name)); break;
+      case Operation::Write: result = KX_SetBiosData(index, cName(name)); break;
     }
 
     const bool tooLong = name && std::strlen(name->c_str()) >= 260;
@@ -620,7 +378,7 @@ class Run {
     if (result != 1) {
       // Refused: no thread, no erase unless the write's own erase failed part-way.
       FUZZ_CHECK(machine_.threads.started() == threadsBefore);
-      if (result != -110) FUZZ_CHECK(chipErases() == erasesBefore);
+      if (result != -110) FUZZ_CHECK(hardware_.chipErases() == erasesBefore);
       if (result == -101 || result == -105 || result == -10) {
         FUZZ_CHECK(saveBefore == CKXACS::szFileNameToSaveBios && readBefore == CKXACS::szFileNameToReadBios);
       }
@@ -640,7 +398,7 @@ class Run {
   void awaitWorker() {
     if (!worker_) return;
     const Outstanding job = std::move(*worker_);
-    const bool readsFail = job.readsFailThroughout && everyRequestFails_;
+    const bool readsFail = job.readsFailThroughout && hardware_.everyRequestFails();
     os::PostedMessage message;
     bool toWindow = false, idleAtMessage = false;
     FUZZ_CHECK(watch_.awaitEnd(&message, &toWindow, &idleAtMessage));
@@ -666,7 +424,7 @@ class Run {
         // The file holds the chip's image (and can be read back unless the input barred it).
         if (result == 1 && job.chip) {
           const auto file = fuzz::readMachineFile(job.name.c_str());
-          FUZZ_CHECK(file == job.chip || (!file && fileFaults_));
+          FUZZ_CHECK(file == job.chip || (!file && hardware_.fileFaults()));
         }
         break;
       case Operation::Compare:
@@ -700,8 +458,8 @@ class Run {
     std::memset(&data, 0xA5, sizeof data);
     const bool withOutput = input_.ConsumeIntegralInRange(0, 7) != 0;
     const DEVICEENTRY* entry = entryAt(index);
-    const bool behaves = machineBehaves();
-    const std::optional<std::vector<std::uint8_t>> chip = entry && !worker_ ? chipAt(*entry) : std::nullopt;
+    const bool behaves = hardware_.behaves();
+    const std::optional<std::vector<std::uint8_t>> chip = entry && !worker_ ? hardware_.chipAt(*entry) : std::nullopt;
     const int result = KX_GetBiosInfo(index, withOutput ? &data : nullptr);
     if (!TheLibrary || !entry) return FUZZ_CHECK(result == -105);
     if (!withOutput) return FUZZ_CHECK(result == -204);
@@ -739,6 +497,7 @@ class Run {
   FuzzedDataProvider& input_;
   fuzz::LibraryMachine library_;
   sim::Machine& machine_;
+  fuzz::ControllerMachine hardware_{machine_, input_};
   fuzz::BiosWorkerWatch watch_{machine_};
   os::Handle window_ = nullptr;
   os::Handle registered_ = nullptr;
@@ -746,10 +505,6 @@ class Run {
   std::optional<Outstanding> worker_;
   int workersStarted_ = 0;
   int searches_ = 0;
-  bool requestFaults_ = false;
-  bool everyRequestFails_ = false;
-  bool fileFaults_ = false;
-  std::vector<std::uint32_t> failingCodes_;
 };
 
 }  // namespace
