@@ -13,4 +13,10 @@ const std::array<TargetBoard, 3>& targetBoards() {
   return table;
 }
 
+const TargetBoard* targetBoard(analysis::Board board) {
+  for (const TargetBoard& row : targetBoards())
+    if (row.board == board) return &row;
+  return nullptr;
+}
+
 }  // namespace app

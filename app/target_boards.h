@@ -24,6 +24,8 @@ struct TargetBoard {
 constexpr std::uint32_t kIoAddressRegister = 0x1C;
 
 const std::array<TargetBoard, 3>& targetBoards();
+// The row of a board, or null for a value that names none.
+const TargetBoard* targetBoard(analysis::Board board);
 
 // KA10: the register is a bridge's Memory Base; its bits 15..4 are address bits 31..20.
 constexpr std::uint32_t bridgeMemoryBase(std::uint32_t value) { return (value & 0xFFFFFFF0u) << 16; }

@@ -1,8 +1,11 @@
-// The BIOS worker threads. Each ends by posting exactly one completion message to
-// the registered window (wParam: the status it still holds, lParam: its result,
-// which also stays in LastError) and by returning the library to idle. A block
-// request the driver fails ends the worker with -20: a block that did not arrive
-// is neither saved nor compared, and one that was not programmed is not counted.
+// The BIOS worker threads. Each ends by returning the library to idle and then
+// posting exactly one completion message to the registered window (wParam: the
+// status it held, lParam: its result, which also stays in LastError). Its file is
+// closed and the busy state given back before the message goes, so that a caller
+// may open the file or start its next operation as soon as the message arrives. A
+// block request the driver fails ends the worker with -20: a block that did not
+// arrive is neither saved nor compared, and one that was not programmed is not
+// counted.
 #include <cstring>
 #include <memory>
 #include <new>
@@ -26,19 +29,20 @@ using Image = std::unique_ptr<std::uint8_t[]>;
 
 Image newImage() { return Image(new (std::nothrow) std::uint8_t[kImageSize]); }
 
-void notify(int result) {
+// The worker's last step: idle again, then the message with the status it held.
+void finish(int result) {
   const auto wParam = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(currentStatus()));
+  setCurrentStatus(kStatusIdle);
   os::platform().threads->postMessageA(notifyWindow(), notifyMessage(), wParam, static_cast<std::intptr_t>(result));
 }
 
 // The early failures of a worker: result in LastError, progress 0, and the status
-// either given back before the message (wParam 0) or after it.
+// given back either before its message is made (wParam 0) or with it.
 void endEarly(int result, bool idleFirst) {
   setLastError(result);
   setBiosProgress(0);
   if (idleFirst) setCurrentStatus(kStatusIdle);
-  notify(result);
-  setCurrentStatus(kStatusIdle);
+  finish(result);
 }
 
 // Reads the source image of a compare or a write: up to kImageSize bytes of the
@@ -123,9 +127,8 @@ void ReadBiosWorker(void* argument) {
   }
   image.reset();
   setLastError(result);
-  notify(result);
   files.closeFile(file);
-  setCurrentStatus(kStatusIdle);
+  finish(result);
 }
 
 void CompareBiosWorker(void* argument) {
@@ -149,8 +152,7 @@ void CompareBiosWorker(void* argument) {
     setBiosProgress(progressAfter(k + 1));
   }
   image.reset();
-  notify(lastError());
-  setCurrentStatus(kStatusIdle);
+  finish(lastError());
 }
 
 void WriteBiosWorker(void* argument) {
@@ -168,8 +170,7 @@ void WriteBiosWorker(void* argument) {
     setBiosProgress(progressAfter(k + 1));
   }
   image.reset();
-  notify(lastError());
-  setCurrentStatus(kStatusIdle);
+  finish(lastError());
 }
 
 }  // namespace cfgprobe

@@ -27,9 +27,8 @@ struct SearchOptions {
 };
 
 std::uint8_t baseRegisterOffset(analysis::Board board) {
-  for (const app::TargetBoard& b : app::targetBoards())
-    if (b.board == board) return static_cast<std::uint8_t>(b.baseRegister);
-  return 0x10;
+  const app::TargetBoard* row = app::targetBoard(board);
+  return row ? static_cast<std::uint8_t>(row->baseRegister) : 0x10;
 }
 
 int runSearch(const SearchOptions& o) {

@@ -105,8 +105,8 @@ def library_steps(*steps):
 
 
 def library_exports_seeds():
-    init, exit_, read, last, window, progress, controller, bios, other, fail_requests, fail_open, \
-        fail_starts, fail_manager, busy, driver_file, folder = range(16)
+    init, exit_, read, last, window, progress, other, fail_requests, fail_open, fail_starts, fail_manager, busy, \
+        driver_file, folder = range(14)
     # The board's base register: identity and match words of the board, offset 0x10, an output word.
     board_bar = (read, [(0, 1), (0, 1), (0, 4), (0, 1), (1, 1)])
     board_io = (read, [(0, 1), (1, 1), (0, 4), (1, 1), (1, 1)])
@@ -120,15 +120,65 @@ def library_exports_seeds():
                                                 (window, [(1, 1), (0, 4), (1, 1)]), (exit_, [])),
         # Texts come from the front of an input, each ended by a backslash and another character.
         "long-folder": b"a" * 300 + b"\\n" + library_steps((folder, []), (init, []), (exit_, [])),
-        "bios-file-names": b"bios.bin\\n" + library_steps((init, []), (bios, [(1, 1), (1, 1), (0, 4), (1, 1), (1, 1)]),
-                                                        (controller, [(1, 1), (3, 1), (0, 4), (1, 1), (1, 1)]),
-                                                        (exit_, [])),
+    }
+
+
+def controller_exports_seeds():
+    search, search_ex, new, info, scontrol, erase, read, compare, write, bios_info, file_info, image_file, \
+        progress, await_, exit_, init, window, fail_requests, clear_faults, service, file_fault, thread_fails, \
+        hardware = range(23)
+    # The machine: a chip with version 7.3.15 of 10/27/2010 (or a blank one, or the input's first bytes), no
+    # limit on its ports, no second controller, the filter's driver file, the window registered.
+    def machine(image=2, second=0, filter_file=1):
+        return [(image, 1), (0, 1), (second, 1)] + ([(0, 1)] if second else []) + [(filter_file, 1), (1, 1)]
+
+    first, out_bin, bios_bin, long_name = (0, 1), (3, 1), (1, 1), (7, 1)
+    no_hold = [(0, 1)]
+
+    def hold(at):
+        return [(1, 1), (0, 2), ({0: 0, 1: 1, 21: 2, 2047: 3}[at], 1)]
+
+    def index(pick=first):
+        return [(0, 4), pick]
+
+    def seed(setup, *steps, front=b""):
+        values = list(setup)
+        for op, args in steps:
+            values.append((op, 1))
+            values += args
+        return front + tail(*values)
+
+    found = (search, [(1, 1)])
+    return {
+        "read-then-compare": seed(machine(), found, (read, index() + [bios_bin] + no_hold),
+                                  (compare, index() + [bios_bin] + no_hold), (bios_info, index() + [(1, 1)]),
+                                  (file_info, [bios_bin, (1, 1)])),
+        "exit-while-busy": seed(machine(), found, (read, index() + [out_bin] + hold(21)), (exit_, []),
+                                (progress, [(1, 1)]), (compare, index() + [bios_bin] + no_hold), (erase, index()),
+                                (bios_info, index() + [(1, 1)]), (await_, []), (exit_, [])),
+        "write-short-file": seed(machine(), (image_file, [(0, 1), (1, 1)]), found,
+                                 (write, index() + [bios_bin] + no_hold), (compare, index() + [bios_bin] + no_hold),
+                                 front=b"\x55\xaa" * 40 + b"\\n"),
+        "file-info-shapes": seed(machine(), (image_file, [(0, 1), (4, 1)]), (file_info, [bios_bin, (1, 1)]),
+                                 (image_file, [(1, 1), (0, 1)]), (file_info, [(2, 1), (1, 1)]),
+                                 front=b"\x22\xff\x24\\n"),
+        "new-controller": seed(machine(second=1), found, (hardware, [(1, 1), (0, 1), (0, 1)]), (new, [(1, 1)]),
+                               (info, index((1, 1)) + [(1, 1)])),
+        "compare-over-failing-reads": seed(machine(), found, (image_file, [(0, 1), (3, 1), (0, 1)]),
+                                           (fail_requests, [(0, 1), (0, 1), (0, 1), (0, 2)]),
+                                           (compare, index() + [bios_bin] + no_hold)),
+        "names-around-260": seed(machine(), found, (read, index() + [long_name, (9, 1)] + no_hold),
+                                 (read, index() + [long_name, (10, 1)] + no_hold),
+                                 (write, index() + [long_name, (10, 1)] + no_hold)),
+        "link-speed": seed(machine(), found, (scontrol, index() + [(0, 4), (1, 1), (0, 1)]),
+                           (scontrol, index() + [(0, 4), (0, 1), (0, 1)])),
     }
 
 
 def main():
     for target, seeds in (("report_engine", report_engine_seeds()), ("hex_number", hex_number_seeds()),
-                          ("profile", profile_seeds()), ("library_exports", library_exports_seeds())):
+                          ("profile", profile_seeds()), ("library_exports", library_exports_seeds()),
+                          ("controller_exports", controller_exports_seeds())):
         folder = CORPUS / target
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)

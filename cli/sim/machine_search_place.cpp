@@ -61,14 +61,11 @@ class MachinePlace final : public SearchPlace {
 
   std::string name() override { return "machine " + name_; }
   std::string boardLocation(analysis::Board board) override {
-    for (const app::TargetBoard& b : app::targetBoards()) {
-      if (b.board != board) continue;
-      const auto found = functionsOf(hosted_->profile(), b);
-      if (found.empty()) return {};
-      return "bus " + std::to_string(found[0].bus) + ", device " + std::to_string(found[0].device) + ", function " +
-             std::to_string(found[0].function);
-    }
-    return {};
+    const app::TargetBoard* row = app::targetBoard(board);
+    const auto found = row ? functionsOf(hosted_->profile(), *row) : std::vector<sim::PciLocation>{};
+    if (found.empty()) return {};
+    return "bus " + std::to_string(found[0].bus) + ", device " + std::to_string(found[0].device) + ", function " +
+           std::to_string(found[0].function);
   }
 
   ProgramSearchOutcome search(const ProgramSearchRequest& request, const BlockSink& onBlock) override {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <thread>
+#include <utility>
 
 #include "tests/cfgprobe/controller_fixture.h"
 
@@ -103,6 +105,29 @@ TEST_F(BiosOperations, WhileAWorkerRunsEveryOtherOperationIsRefused) {
   workersDone();
   EXPECT_EQ(KX_EraseBiosData(1), 1);
   EXPECT_EQ(controller->flash().chipErases(), 1);
+}
+
+TEST_F(BiosOperations, AStartThatHasTakenTheBusyStateShutsOutASecondOneBeforeItsWorkerRuns) {
+  // The first start is held at its configuration write, after it took the busy state.
+  RequestGate gate(m().accessDriver, sim::access::kWritePort, {0});
+  int first = 0;
+  std::thread caller([&] { first = KX_GetBiosData(1, path); });
+  ASSERT_TRUE(gate.waitHeldAt(0));
+  char other[] = "C:\\Tools\\other.bin";
+  int count = -1;
+  EXPECT_EQ(KX_CompareBiosData(1, other), -101);
+  EXPECT_EQ(KX_SetBiosData(1, other), -101);
+  EXPECT_EQ(KX_GetSiI3132Device(&count), -101);
+  EXPECT_EQ(count, -1);
+  EXPECT_STREQ(CKXACS::szFileNameToReadBios, "");
+  gate.release();
+  caller.join();
+  EXPECT_EQ(first, 1);
+  os::PostedMessage message;
+  ASSERT_TRUE(completion(&message));
+  EXPECT_EQ(message.lParam, 1);
+  workersDone();
+  EXPECT_EQ(m().threads.started(), 1);
 }
 
 // One worker outcome: how the machine was arranged, the message and the state left.
@@ -258,6 +283,70 @@ TEST_F(BiosOperations, EraseThatTheChipHasNotFinishedStillCountsAndTheWriteFails
   os::PostedMessage message;
   ASSERT_TRUE(run([&] { return KX_SetBiosData(1, path); }, &message));
   EXPECT_EQ(message.lParam, -20);  // the chip was still erasing: nothing took
+}
+
+// A file as another program reads it: opened without sharing, so not while the
+// library still holds it open.
+std::vector<std::uint8_t> readWithoutSharing(const char* name) {
+  os::Files& files = *os::platform().files;
+  const os::Handle file = files.createFileA(name, os::kGenericRead, 0, os::kOpenExisting);
+  if (!os::isValid(file)) return {};
+  std::vector<std::uint8_t> bytes(131072 + 1);
+  std::uint32_t read = 0;
+  files.readFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &read);
+  files.closeFile(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+// The caller's message loop takes a worker's message and acts on it before the
+// worker's thread runs on: the posting thread carries out the caller's reaction
+// at the post, on the state the worker has left by then.
+class CallerActsOnTheMessage final : public os::Threads {
+ public:
+  CallerActsOnTheMessage(os::Threads& threads, std::function<void()> reaction)
+      : threads_(threads), reaction_(std::move(reaction)) {}
+  bool beginThread(os::ThreadProcedure procedure, void* argument) override {
+    return threads_.beginThread(procedure, argument);
+  }
+  bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    if (const std::function<void()> reaction = std::exchange(reaction_, nullptr)) reaction();
+    return threads_.postMessageA(window, message, wParam, lParam);
+  }
+  bool waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) override {
+    return threads_.waitForMessage(window, timeoutMs, message);
+  }
+
+ private:
+  os::Threads& threads_;
+  std::function<void()> reaction_;
+};
+
+TEST_F(BiosOperations, CallerMayStartTheNextOperationAndOpenTheFileAsSoonAsTheMessageArrives) {
+  int compareStarted = 0;
+  std::vector<std::uint8_t> fileSeen;
+  CallerActsOnTheMessage caller(m().threads, [&] {
+    KxLong status = -1;
+    KX_GetBiosOperationProgress(&status);
+    EXPECT_EQ(status, kStatusIdle);
+    fileSeen = readWithoutSharing(path);
+    compareStarted = KX_CompareBiosData(1, path);
+  });
+  os::Platform platform = m().platform();
+  platform.threads = &caller;
+  os::installPlatform(platform);
+  ASSERT_EQ(KX_GetBiosData(1, path), 1);
+  workersDone();
+  ASSERT_EQ(compareStarted, 1);  // not refused as busy
+  EXPECT_EQ(fileSeen, image);    // the read's file closed and whole
+  std::vector<os::PostedMessage> messages = m().threads.posted();
+  ASSERT_EQ(messages.size(), 2u);
+  std::sort(messages.begin(), messages.end(), [](const auto& a, const auto& b) { return a.wParam < b.wParam; });
+  EXPECT_EQ(messages[0].wParam, 2u);  // the read's
+  EXPECT_EQ(messages[0].lParam, 1);
+  EXPECT_EQ(messages[1].wParam, 3u);  // the compare's
+  EXPECT_EQ(messages[1].lParam, 1);
+  m().install();
 }
 
 TEST_F(BiosOperations, WithoutARegisteredWindowNoWindowIsNotified) {

@@ -311,7 +311,7 @@ TEST_F(LibraryFrame, StatusWordsCanBePolledWhileAWorkerWritesThem) {
 // The Windows export table and the shared library name the same entries, and the
 // library-wide state stays inside it.
 TEST(LibraryExports, TheSharedLibraryExportsTheTableAndKeepsItsStateToItself) {
-  const auto table = std::filesystem::path(__FILE__).parent_path() / "../../cfgprobe/Cfgprobe64.def";
+  const auto table = std::filesystem::path(SPANFINDER_SOURCE_DIR) / "cfgprobe" / "Cfgprobe64.def";
   std::ifstream in(table);
   ASSERT_TRUE(in) << table;
   std::string line;

@@ -123,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(AnalyzeCli, AFailedIniWriteNamesTheIncompleteFile) {
   const std::string path = report(machine());
   const std::string ini = (root_ / "ini" / "KB20.ini").string();
-  const std::string limited =
-      "bash -c 'trap \"\" XFSZ; (ulimit -f 1; exec \"$0\" \"$@\") | cat; exit ${PIPESTATUS[0]}' env LC_ALL=C";
+  const std::vector<std::string> limited{
+      "bash", "-c", "trap '' XFSZ; (ulimit -f 1; exec \"$0\" \"$@\") | cat; exit ${PIPESTATUS[0]}"};
   const ToolRun text = run(analyze(path, {"--board", "KB20", "--memory-address", "F2000000"}), limited);
   EXPECT_EQ(text.status, 1);
   EXPECT_EQ(text.out, std::string("Memory window: 0xF0000000-0xF3FFFFFF\n") + kExampleBlocks +

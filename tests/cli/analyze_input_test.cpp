@@ -68,15 +68,15 @@ TEST_F(AnalyzeInput, AReportWithoutReadPermissionIsNamed) {
 TEST_F(AnalyzeInput, StandardInputIsAReport) {
   const std::string path = report(machine());
   fs::create_directories(root_ / "tmp");
-  const std::string environment = "env LC_ALL=C TMPDIR=" + quoted((root_ / "tmp").string());
+  const std::vector<std::string> withTemporaryFolder{"env", "TMPDIR=" + (root_ / "tmp").string()};
   const std::vector<std::string> options{"--board", "KB20", "--memory-address", "F2000000", "--json"};
   const ToolRun fromFile = run(analyze(path, options));
-  const ToolRun fromInput = run(analyze("-", options), environment, path);
+  const ToolRun fromInput = run(analyze("-", options), withTemporaryFolder, slurp(path));
   EXPECT_EQ(fromInput.status, 0) << fromInput.err;
   EXPECT_EQ(fromInput.out, fromFile.out);
   EXPECT_TRUE(fs::is_empty(root_ / "tmp"));
 
-  const ToolRun empty = run(analyze("-", {"--board", "KB20", "--memory-address", "F2000000"}), environment);
+  const ToolRun empty = run(analyze("-", {"--board", "KB20", "--memory-address", "F2000000"}), withTemporaryFolder);
   EXPECT_EQ(empty.status, 1);
   EXPECT_EQ(empty.err.substr(0, 46), "spanfinder: standard input: no memory window: ");
   EXPECT_TRUE(fs::is_empty(root_ / "tmp"));
@@ -85,8 +85,10 @@ TEST_F(AnalyzeInput, StandardInputIsAReport) {
 // A terminal is never where a report comes from: the tool says so instead of
 // waiting for one to be typed.
 TEST_F(AnalyzeInput, StandardInputFromATerminalIsRefused) {
-  const std::string command = "env LC_ALL=C " + quoted(toolPath().string()) + " analyze - --board KA10 --memory-address 1";
-  const int raw = std::system(("timeout 10 script -qec " + quoted(command) + " /dev/null >" + quoted((root_ / "out").string()) +
+  const std::string command =
+      "env LC_ALL=C " + shellQuoted(toolPath().string()) + " analyze - --board KA10 --memory-address 1";
+  const int raw = std::system(("timeout 10 script -qec " + shellQuoted(command) + " /dev/null >" +
+                               shellQuoted((root_ / "out").string()) +
                                " </dev/null")
                                   .c_str());
   EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 2);
@@ -174,8 +176,9 @@ TEST_P(CurrentDirectoryGone, StillAnalyses) {
   const std::string path = report(machine());
   std::vector<std::string> args{"analyze", path, "--memory-address", "F2000000"};
   args.insert(args.end(), g.options.begin(), g.options.end());
-  const std::string gone = quoted((root_ / "gone").string());
-  const ToolRun run = this->run(args, "mkdir " + gone + " && cd " + gone + " && rmdir \"$PWD\" && env LC_ALL=C");
+  const std::string gone = shellQuoted((root_ / "gone").string());
+  const ToolRun run =
+      this->run(args, {"bash", "-c", "mkdir " + gone + " && cd " + gone + " && rmdir \"$PWD\" && exec \"$0\" \"$@\""});
   EXPECT_EQ(run.status, g.status);
   EXPECT_EQ(run.err, g.stderrText);
   EXPECT_NE(run.out.find("Memory window: 0xF0000000-0xF3FFFFFF\n"), std::string::npos) << run.out;

@@ -1,6 +1,8 @@
 // Which language spanfinder analyze speaks and reads: messages follow the
 // environment, headings the report, an explicit --language both; and what it
 // says when the report gave no memory window.
+#include <sstream>
+
 #include "cli_fixture.h"
 
 namespace {
@@ -33,7 +35,10 @@ TEST_P(Languages, MessagesFollowTheUserAndHeadingsTheReport) {
   const std::string path = report(description);
   auto options = c.options;
   options.insert(options.end(), {"--board", "KA10", "--memory-address", "F2000000"});
-  const ToolRun run = this->run(analyze(path, options), std::string("env -u LC_ALL -u LC_MESSAGES -u LANG ") + c.environment);
+  std::vector<std::string> launcher{"env", "-u", "LC_ALL", "-u", "LC_MESSAGES", "-u", "LANG"};
+  std::istringstream variables(c.environment);
+  for (std::string variable; variables >> variable;) launcher.push_back(variable);
+  const ToolRun run = this->run(analyze(path, options), launcher);
   EXPECT_EQ(run.status, c.status);
   ASSERT_GE(run.out.size(), c.stdoutEnd.size()) << run.out;
   EXPECT_EQ(run.out.substr(run.out.size() - c.stdoutEnd.size()), c.stdoutEnd) << run.out;

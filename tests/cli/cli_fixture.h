@@ -3,7 +3,6 @@
 // test with the report and the INI folder, the tool's exit status, stdout and
 // stderr.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,28 +14,17 @@
 #include "os/posix/host.h"
 #include "os/text.h"
 #include "sim/system_report.h"
+#include "tests/support/tool_run.h"
 
 namespace cli_test {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-  int status = -1;
-  std::string out, err;
-};
+using test_support::shellQuoted;
+using test_support::slurp;
+using test_support::ToolRun;
 
-inline fs::path toolPath() { return fs::read_symlink("/proc/self/exe").parent_path() / "spanfinder"; }
-
-inline std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline std::string quoted(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+inline fs::path toolPath() { return test_support::binFolder() / "spanfinder"; }
 
 // Every occurrence of what in text replaced by with.
 inline std::string replaced(std::string text, const std::string& what, const std::string& with) {
@@ -86,19 +74,17 @@ class ToolTest : public ::testing::Test {
     return (root_ / name).string();
   }
 
-  // The tool with args; environment is the command's prefix (variables, a
-  // ulimit), input a file for its standard input.
-  ToolRun run(const std::vector<std::string>& args, const std::string& environment = "env LC_ALL=C",
-              const std::string& input = "/dev/null") {
-    std::string command = environment + " " + quoted(toolPath().string());
-    for (const auto& a : args) command += " " + quoted(a);
-    command += " <" + quoted(input) + " >" + quoted((root_ / "out").string()) + " 2>" + quoted((root_ / "err").string());
-    ToolRun r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = slurp(root_ / "out");
-    r.err = slurp(root_ / "err");
-    return r;
+  // The tool with args, in the test's folder. launcher, when given, is the command
+  // that starts it (the tool's path and args follow its words): env with variables
+  // to set or unset, a shell that limits the file size first. input is what the
+  // tool's standard input holds.
+  ToolRun run(const std::vector<std::string>& args, const std::vector<std::string>& launcher = {},
+              const std::string& input = {}) {
+    if (launcher.empty()) return test_support::runProgram(toolPath(), args, root_, {}, input);
+    std::vector<std::string> words(launcher.begin() + 1, launcher.end());
+    words.push_back(toolPath().string());
+    words.insert(words.end(), args.begin(), args.end());
+    return test_support::runProgram(launcher.front(), words, root_, {}, input);
   }
 
   // analyze REPORT with the INI file going to the test's folder, unless the
@@ -111,14 +97,7 @@ class ToolTest : public ::testing::Test {
     return args;
   }
 
-  std::string iniText(const std::string& name) {
-    std::u16string text;
-    const std::string bytes = slurp(root_ / "ini" / name);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                           (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    return os::toUtf8(text);
-  }
+  std::string iniText(const std::string& name) { return test_support::utf16File(root_ / "ini" / name); }
 
   fs::path root_;
 };

@@ -12,15 +12,12 @@
 
 namespace test_support {
 namespace fs = std::filesystem;
-namespace {
 
-std::string quoted(const std::string& arg) {
+std::string shellQuoted(const std::string& arg) {
   std::string q = "'";
   for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
-
-}  // namespace
 
 fs::path binFolder() { return fs::read_symlink("/proc/self/exe").parent_path(); }
 
@@ -30,12 +27,12 @@ ToolRun runProgram(const fs::path& program, const std::vector<std::string>& args
   const fs::path capture = fs::temp_directory_path() / ("spanfinder-run-" + std::to_string(::getpid()));
   fs::create_directories(capture);
   std::ofstream(capture / "in", std::ios::binary) << input;
-  std::string command = "cd " + quoted(folder.string()) + " && env";
-  for (const auto& [name, value] : environment) command += " " + quoted(name + "=" + value);
-  command += " " + quoted(program.string());
-  for (const auto& a : args) command += " " + quoted(a);
-  command += " <" + quoted((capture / "in").string()) + " >" + quoted((capture / "out").string()) + " 2>" +
-             quoted((capture / "err").string());
+  std::string command = "cd " + shellQuoted(folder.string()) + " && env";
+  for (const auto& [name, value] : environment) command += " " + shellQuoted(name + "=" + value);
+  command += " " + shellQuoted(program.string());
+  for (const auto& a : args) command += " " + shellQuoted(a);
+  command += " <" + shellQuoted((capture / "in").string()) + " >" + shellQuoted((capture / "out").string()) + " 2>" +
+             shellQuoted((capture / "err").string());
   ToolRun run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

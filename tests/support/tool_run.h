@@ -23,6 +23,9 @@ ToolRun runProgram(const std::filesystem::path& program, const std::vector<std::
                    const std::filesystem::path& folder, std::map<std::string, std::string> environment = {},
                    const std::string& input = {});
 
+// arg as one word of a POSIX shell's command line.
+std::string shellQuoted(const std::string& arg);
+
 std::string slurp(const std::filesystem::path& file);
 // A UTF-16LE file's text (no byte-order mark expected) in UTF-8.
 std::string utf16File(const std::filesystem::path& file);
