@@ -35,6 +35,7 @@ _Static_assert(sizeof(AccessRecord) == ACS_RECORD_SIZE, "the record is 76 bytes"
 
 /* The completion statuses the driver gives (the kernel's own values). */
 #define ACS_STATUS_SUCCESS 0x00000000u
+#define ACS_STATUS_UNSUCCESSFUL 0xC0000001u
 #define ACS_STATUS_ACCESS_DENIED 0xC0000022u
 #define ACS_STATUS_INVALID_PARAMETER 0xC000000Du
 #define ACS_STATUS_INVALID_DEVICE_REQUEST 0xC0000010u

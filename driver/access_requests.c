@@ -40,11 +40,12 @@ static void putWord(uint8_t* bytes, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[i] = (uint8_t)(value >> (8 * i));
 }
 
-/* Device memory of size bytes at address, or NULL for RAM, an address range that
- * wraps, or memory that cannot be mapped. */
-static volatile uint8_t* mapDevice(const AccessHardware* hw, uint32_t address, uint32_t size) {
-  if (address > UINT32_MAX - (size - 1) || hw->isRam(address, size)) return NULL;
-  return (volatile uint8_t*)hw->map(address, size);
+/* Maps size bytes of device memory at address. Refused (access denied) for RAM and
+ * for a range that wraps; unsuccessful when the memory cannot be mapped. */
+static uint32_t mapDevice(const AccessHardware* hw, uint32_t address, uint32_t size, volatile uint8_t** mapped) {
+  if (address > UINT32_MAX - (size - 1) || hw->isRam(address, size)) return ACS_STATUS_ACCESS_DENIED;
+  *mapped = (volatile uint8_t*)hw->map(address, size);
+  return *mapped ? ACS_STATUS_SUCCESS : ACS_STATUS_UNSUCCESSFUL;
 }
 
 /* One flash byte through the register pair: the data register, then the command. */
@@ -82,11 +83,11 @@ static int programBlock(const AccessHardware* hw, volatile uint8_t* regs, uint32
   return 1;
 }
 
-/* A single memory read: the byte or dword into the output, or refused. */
+/* A single memory read: the byte or dword into the output. */
 static uint32_t readMemory(const AccessHardware* hw, uint8_t* buffer, uint32_t size, uint32_t* returned) {
-  const uint32_t address = wordAt(buffer);
-  volatile uint8_t* mapped = mapDevice(hw, address, size);
-  if (!mapped) return ACS_STATUS_ACCESS_DENIED;
+  volatile uint8_t* mapped = NULL;
+  const uint32_t status = mapDevice(hw, wordAt(buffer), size, &mapped);
+  if (status != ACS_STATUS_SUCCESS) return status;
   if (size == 1)
     buffer[0] = hw->read8(mapped);
   else
@@ -98,8 +99,8 @@ static uint32_t readMemory(const AccessHardware* hw, uint8_t* buffer, uint32_t s
 
 /* A single memory write: 1 when written, 0 when refused. */
 static uint32_t writeMemory(const AccessHardware* hw, uint32_t address, uint32_t value, uint32_t size) {
-  volatile uint8_t* mapped = mapDevice(hw, address, size);
-  if (!mapped) return 0;
+  volatile uint8_t* mapped = NULL;
+  if (mapDevice(hw, address, size, &mapped) != ACS_STATUS_SUCCESS) return 0;
   if (size == 1)
     hw->write8(mapped, (uint8_t)value);
   else
@@ -108,16 +109,22 @@ static uint32_t writeMemory(const AccessHardware* hw, uint32_t address, uint32_t
   return 1;
 }
 
-/* A block request: 1 when done, 0 when refused or (programming) failed. */
-static uint32_t blockRequest(const AccessHardware* hw, uint32_t code, uint8_t* buffer) {
-  volatile uint8_t* regs = mapDevice(hw, wordAt(buffer), FLASH_REGISTERS_SIZE);
-  if (!regs) return 0;
-  const uint32_t first = wordAt(buffer + 4) & FLASH_ADDRESS_MASK;
-  uint32_t done = 1;
-  if (code == ACS_READ_BLOCK)
-    readBlock(hw, regs, first, buffer + 12);
-  else
-    done = (uint32_t)programBlock(hw, regs, first, buffer + 12);
+/* A block read: the 64 bytes into the record's data field. */
+static uint32_t readBlockRequest(const AccessHardware* hw, uint8_t* buffer, uint32_t* returned) {
+  volatile uint8_t* regs = NULL;
+  const uint32_t status = mapDevice(hw, wordAt(buffer), FLASH_REGISTERS_SIZE, &regs);
+  if (status != ACS_STATUS_SUCCESS) return status;
+  readBlock(hw, regs, wordAt(buffer + 4) & FLASH_ADDRESS_MASK, buffer + 12);
+  hw->unmap(regs, FLASH_REGISTERS_SIZE);
+  *returned = ACS_RECORD_SIZE;
+  return ACS_STATUS_SUCCESS;
+}
+
+/* A block program: 1 when all 64 bytes read back as written, 0 when refused or failed. */
+static uint32_t programBlockRequest(const AccessHardware* hw, const uint8_t* buffer) {
+  volatile uint8_t* regs = NULL;
+  if (mapDevice(hw, wordAt(buffer), FLASH_REGISTERS_SIZE, &regs) != ACS_STATUS_SUCCESS) return 0;
+  const uint32_t done = (uint32_t)programBlock(hw, regs, wordAt(buffer + 4) & FLASH_ADDRESS_MASK, buffer + 12);
   hw->unmap(regs, FLASH_REGISTERS_SIZE);
   return done;
 }
@@ -140,10 +147,7 @@ uint32_t serveAccessRequest(const AccessHardware* hw, uint32_t code, void* syste
       return ACS_STATUS_SUCCESS;
     case ACS_READ_MEM_BYTE: return readMemory(hw, buffer, 1, returned);
     case ACS_READ_MEM_DWORD: return readMemory(hw, buffer, 4, returned);
-    case ACS_READ_BLOCK:
-      if (!blockRequest(hw, code, buffer)) return ACS_STATUS_ACCESS_DENIED;
-      *returned = ACS_RECORD_SIZE;
-      return ACS_STATUS_SUCCESS;
+    case ACS_READ_BLOCK: return readBlockRequest(hw, buffer, returned);
     case ACS_WRITE_PORT:
       if (wordAt(buffer) > 0xFFFF) break;  /* no such port */
       hw->writePort32((uint16_t)wordAt(buffer), wordAt(buffer + 8));
@@ -151,7 +155,7 @@ uint32_t serveAccessRequest(const AccessHardware* hw, uint32_t code, void* syste
       break;
     case ACS_WRITE_MEM_BYTE: result = writeMemory(hw, wordAt(buffer), wordAt(buffer + 8), 1); break;
     case ACS_WRITE_MEM_DWORD: result = writeMemory(hw, wordAt(buffer), wordAt(buffer + 8), 4); break;
-    case ACS_WRITE_BLOCK: result = blockRequest(hw, code, buffer); break;
+    case ACS_WRITE_BLOCK: result = programBlockRequest(hw, buffer); break;
   }
   putWord(buffer, result);
   *returned = 4;

@@ -45,6 +45,7 @@ class DriverFolder {
   // which closes it and stops and removes the service.
   HANDLE openThroughLibrary();
   void closeThroughLibrary();
+  CKXACS& library() { return *library_; }  // after openThroughLibrary
 
  private:
   std::wstring folder_;

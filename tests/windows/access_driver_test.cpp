@@ -61,6 +61,20 @@ std::vector<std::uint8_t> record(DWORD size, std::uint32_t address, std::uint32_
   return r;
 }
 
+std::uint32_t resultOf(const Answer& a) {
+  std::uint32_t word = 0;
+  if (a.done && a.output.size() >= 4) std::memcpy(&word, a.output.data(), 4);
+  return word;
+}
+
+std::uint32_t readPort(HANDLE device, std::uint16_t port) {
+  return resultOf(ask(device, kReadPort, {static_cast<std::uint8_t>(port), static_cast<std::uint8_t>(port >> 8)}, 4));
+}
+
+void writePort(HANDLE device, std::uint16_t port, std::uint32_t value) {
+  ask(device, kWritePort, record(76, port, value), 4);
+}
+
 }  // namespace
 
 WIN_TEST(AccessDriver, TheLibraryStartsItFromTheCurrentFolderAndItsExitRemovesIt) {
@@ -119,4 +133,91 @@ WIN_TEST(AccessDriver, RequestsOfAWrongSizeAreRefusedWithoutEffect) {
   // Still serving: a malformed request made no difference to the driver.
   CHECK_EQ(ask(device, kReadPort, {}, 4).error, DWORD{ERROR_INVALID_PARAMETER});
   folder.closeThroughLibrary();
+}
+
+// The model build (bin/model/Cfgprobe64.sys): the same driver on a small simulated
+// PC, started the same way. Here well-formed requests go all the way: through the
+// library's members, Wine's device manager and the driver's request path to the
+// model's ports, registers and flash chip.
+WIN_TEST(AccessModel, PortsAndRegistersAnswerWellFormedRequests) {
+  DriverFolder folder(L"model-registers", L"model\\Cfgprobe64.sys");
+  REQUIRE(folder.ready());
+  const HANDLE device = folder.openThroughLibrary();
+  REQUIRE(device != nullptr);
+  // The KB20 on bus 1 and the controller on bus 2; nothing at bus 0, device 0.
+  CHECK_EQ(resultOf(ask(device, kWritePort, record(76, 0xCF8, 0x80010000), 4)), 1u);
+  CHECK_EQ(readPort(device, 0xCFC), 0x01021195u);
+  writePort(device, 0xCF8, 0x80010094);
+  CHECK_EQ(readPort(device, 0xCFC), 0x01021195u);
+  writePort(device, 0xCF8, 0x80000000);
+  CHECK_EQ(readPort(device, 0xCFC), 0xFFFFFFFFu);
+  KxULong base = 0;
+  CHECK_EQ(folder.library().GetPCIConfig(0x01021195, 0x01021195, 0x10, &base), 1);
+  CHECK_EQ(base, KxULong{0xF2000000});
+  // The controller's global registers: a dword written and read back, a byte too.
+  CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, 0xF3000010, 0xCAFEF00D), 4)), 1u);
+  CHECK_EQ(resultOf(ask(device, kReadMemDword, record(4, 0xF3000010), 4)), 0xCAFEF00Du);
+  CHECK_EQ(resultOf(ask(device, kWriteMemByte, record(76, 0xF3000013, 0x5A), 4)), 1u);
+  const Answer byte = ask(device, kReadMemByte, record(4, 0xF3000013), 1);
+  CHECK(byte.done);
+  CHECK_EQ(byte.returned, DWORD{1});
+  CHECK_EQ(int{byte.output[0]}, 0x5A);
+  // Memory the model has no device at cannot be mapped: refused, not made up.
+  CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, 0xF4000000, 1), 4)), 0u);
+  CHECK_EQ(ask(device, kReadMemDword, record(4, 0xF4000000), 4).error, DWORD{ERROR_GEN_FAILURE});
+}
+
+// The model's RAM is its first 2 GiB: no request maps it, whatever the code.
+WIN_TEST(AccessModel, MemoryRequestsForRamAreRefused) {
+  DriverFolder folder(L"model-ram", L"model\\Cfgprobe64.sys");
+  REQUIRE(folder.ready());
+  const HANDLE device = folder.openThroughLibrary();
+  REQUIRE(device != nullptr);
+  for (const std::uint32_t address : {0x00000000u, 0x00100000u, 0x7FFFFFFCu}) {
+    for (const auto& [code, size] : {std::pair{kReadMemByte, DWORD{1}}, std::pair{kReadMemDword, DWORD{4}}}) {
+      const Answer read = ask(device, code, record(4, address), size);
+      CHECK(!read.done);
+      CHECK_EQ(read.error, DWORD{ERROR_ACCESS_DENIED});
+      CHECK(untouched(read));
+    }
+    CHECK_EQ(ask(device, kReadBlock, record(76, address, 0), 76).error, DWORD{ERROR_ACCESS_DENIED});
+    for (const DWORD code : {kWriteMemByte, kWriteMemDword, kWriteBlock}) {
+      const Answer write = ask(device, code, record(76, address, 0xAA), 4);
+      CHECK(write.done);
+      CHECK_EQ(write.returned, DWORD{4});
+      CHECK(write.output == std::vector<std::uint8_t>(4, 0));  // result 0: refused
+    }
+  }
+}
+
+// Block requests on the controller's flash command register (0xF3000070): an erased
+// block takes 64 programmed bytes and reads them back; programming can only clear
+// bits, so a byte that needs one set again never reads back and fails the block.
+WIN_TEST(AccessModel, FlashBlocksAreProgrammedAndReadThroughTheCommandRegister) {
+  DriverFolder folder(L"model-blocks", L"model\\Cfgprobe64.sys");
+  REQUIRE(folder.ready());
+  const HANDLE device = folder.openThroughLibrary();
+  REQUIRE(device != nullptr);
+  CHECK_EQ(folder.library().ChipErase(device, 2, 0, 0), 1);
+  std::vector<std::uint8_t> program = record(76, 0xF3000070);
+  const std::uint32_t command = 0x02000000 | 0x1FFC0;  // the last block
+  std::memcpy(program.data() + 4, &command, 4);
+  for (int i = 0; i < 64; ++i) program[12 + i] = static_cast<std::uint8_t>(0x80 ^ (i * 7));
+  const Answer written = ask(device, kWriteBlock, program, 4);
+  CHECK(written.done);
+  CHECK(written.output == std::vector<std::uint8_t>({1, 0, 0, 0}));
+
+  std::vector<std::uint8_t> read = record(76, 0xF3000070);
+  const std::uint32_t readCommand = 0x03000000 | 0x1FFC0;
+  std::memcpy(read.data() + 4, &readCommand, 4);
+  const Answer back = ask(device, kReadBlock, read, 76);
+  CHECK(back.done);
+  CHECK_EQ(back.returned, DWORD{76});
+  CHECK(std::vector<std::uint8_t>(back.output.begin() + 12, back.output.end()) ==
+        std::vector<std::uint8_t>(program.begin() + 12, program.end()));
+  CHECK(std::vector<std::uint8_t>(back.output.begin(), back.output.begin() + 12) ==
+        std::vector<std::uint8_t>(read.begin(), read.begin() + 12));
+
+  for (int i = 0; i < 64; ++i) program[12 + i] = 0xFF;  // not erased since
+  CHECK(ask(device, kWriteBlock, program, 4).output == std::vector<std::uint8_t>(4, 0));
 }
