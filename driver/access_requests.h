@@ -9,10 +9,18 @@
 
 #include "access_hardware.h"
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 /* How long a programmed flash byte may take to read back as written. */
 #define ACS_PROGRAM_TIMEOUT_US 100u
 
 uint32_t serveAccessRequest(const AccessHardware* hardware, uint32_t code, void* buffer, uint32_t inputSize,
                             uint32_t outputSize, uint32_t* returned);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

@@ -14,6 +14,10 @@
 
 #include <stdint.h>
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 #define JEDEC_CHIP_SIZE 0x20000u
 
 typedef struct JedecChip {
@@ -27,5 +31,9 @@ typedef struct JedecChip {
 void jedecReset(JedecChip* chip, uint8_t manufacturer, uint8_t device);
 uint8_t jedecRead(JedecChip* chip, uint32_t address);
 void jedecWrite(JedecChip* chip, uint32_t address, uint8_t value);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

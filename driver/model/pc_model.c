@@ -1,5 +1,7 @@
 #include "pc_model.h"
 
+#include <stddef.h>
+
 #include "../driver_hardware.h"
 
 #define CONFIG_ADDRESS_PORT 0xCF8

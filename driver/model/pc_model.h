@@ -18,6 +18,10 @@
 #include "../access_hardware.h"
 #include "jedec_chip.h"
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 #define MODEL_GLOBAL_BASE 0xF3000000u
 #define MODEL_PORT_BASE 0xF3010000u
 #define MODEL_RAM_END 0x80000000u
@@ -29,5 +33,9 @@ JedecChip* pcModelFlash(void);
 void pcModelReset(void);
 /* Microseconds the driver has stalled on the model so far. */
 uint64_t pcModelStalled(void);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

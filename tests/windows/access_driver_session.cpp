@@ -58,6 +58,7 @@ DriverFolder::DriverFolder(const std::wstring& name, const std::wstring& driverF
 
 DriverFolder::~DriverFolder() {
   if (library_) closeThroughLibrary();
+  if (started_) exit();
   ::SetCurrentDirectoryW(before_);
 }
 
@@ -67,13 +68,21 @@ std::string DriverFolder::driverPath() const {
   return std::string(current) + "\\Cfgprobe64.sys";
 }
 
+std::string DriverFolder::narrow(const std::wstring& path) {
+  char text[MAX_PATH] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, text, MAX_PATH, nullptr, nullptr);
+  return text;
+}
+
 int DriverFolder::init() const {
   const Entry entry = libraryEntry("KX_InitLibrary");
+  started_ = entry != nullptr;
   return entry ? entry() : -1000;
 }
 
 int DriverFolder::exit() const {
   const Entry entry = libraryEntry("KX_ExitLibrary");
+  started_ = false;
   return entry ? entry() : -1000;
 }
 

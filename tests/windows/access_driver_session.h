@@ -34,8 +34,10 @@ class DriverFolder {
   bool ready() const { return ready_; }
   const std::wstring& folder() const { return folder_; }
   std::string driverPath() const;  // the folder's Cfgprobe64.sys, as the library names it
+  static std::string narrow(const std::wstring& path);  // an ASCII path as the library's ANSI calls take it
 
-  // The library's exports, looked up by name in the loaded Cfgprobe64.dll.
+  // The library's exports, looked up by name in the loaded Cfgprobe64.dll. A start
+  // that is not ended by the test is ended with the object.
   int init() const;
   int exit() const;
 
@@ -51,6 +53,7 @@ class DriverFolder {
   std::wstring folder_;
   wchar_t before_[MAX_PATH] = {};
   bool ready_ = false;
+  mutable bool started_ = false;  // init() done and no exit() since
   std::unique_ptr<CKXACS> library_;
 };
 
