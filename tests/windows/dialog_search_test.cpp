@@ -58,6 +58,15 @@ std::string iniText(const std::wstring& file) {
   return text;
 }
 
+// What a completed Search of the KB20 with Space Size C00000 leaves: the memory
+// window in Start and End, four blocks in the result box and in KB20.ini.
+void checkKb20Results(const DialogRun& run) {
+  CHECK_EQ(run.text(kStart), std::wstring(L"F0000000"));
+  CHECK_EQ(run.text(kEnd), std::wstring(L"F3FFFFFF"));
+  CHECK_EQ(run.text(kResult), kKb20Blocks);
+  CHECK_EQ(iniText(run.folder() + L"\\KB20.ini"), kKb20Ini);
+}
+
 }  // namespace
 
 WIN_TEST(DialogSearch, ABoardButtonATypedSizeAndSearchFillTheBoxesAndTheIniFile) {
@@ -80,10 +89,7 @@ WIN_TEST(DialogSearch, ABoardButtonATypedSizeAndSearchFillTheBoxesAndTheIniFile)
   CHECK_EQ(working->text, kWorking);
   CHECK(!run.answerBox(1500).has_value());
 
-  CHECK_EQ(run.text(kStart), std::wstring(L"F0000000"));
-  CHECK_EQ(run.text(kEnd), std::wstring(L"F3FFFFFF"));
-  CHECK_EQ(run.text(kResult), kKb20Blocks);
-  CHECK_EQ(iniText(run.folder() + L"\\KB20.ini"), kKb20Ini);
+  checkKb20Results(run);
   DWORD exitCode = 99;
   CHECK(run.close(&exitCode));
   CHECK_EQ(exitCode, DWORD{0});
@@ -105,10 +111,7 @@ WIN_TEST(DialogSearch, TheRealLibraryAndTheModelDriverFindTheBoard) {
   run.clickLater(kSearch);
   CHECK_EQ(run.answerBox().value_or(wintest::ShownBox{}).text, kCompleted);
   CHECK_EQ(run.answerBox().value_or(wintest::ShownBox{}).text, kWorking);
-  CHECK_EQ(run.text(kStart), std::wstring(L"F0000000"));
-  CHECK_EQ(run.text(kEnd), std::wstring(L"F3FFFFFF"));
-  CHECK_EQ(run.text(kResult), kKb20Blocks);
-  CHECK_EQ(iniText(run.folder() + L"\\KB20.ini"), kKb20Ini);
+  checkKb20Results(run);
   DWORD exitCode = 99;
   CHECK(run.close(&exitCode));
   CHECK_EQ(exitCode, DWORD{0});
