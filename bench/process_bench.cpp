@@ -1,7 +1,8 @@
 // Whole spanfinder processes, as a person runs them: `search` on the demo machine
 // (start, library load, the PCI scans up to the board, the report, the four
 // scans, the INI file), and `analyze` on the report that search left on the
-// machine's drive C. Each iteration starts and waits for one process.
+// machine's drive C; `controllers` and `bios read` on the demo machine's
+// controller. Each iteration starts and waits for one process.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -67,5 +68,21 @@ void BM_AnalyzeProcessOnItsReport(benchmark::State& state) {
   fs::remove_all(folder);
 }
 BENCHMARK(BM_AnalyzeProcessOnItsReport)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+
+// `controllers` (library load, driver start, the controller search with the flash
+// identification and the chip's version and date, the state saved) and `bios read`
+// (the same, then 2,048 block requests on the worker, the file written and renamed).
+void BM_ControllerProcessOnDemoMachine(benchmark::State& state, std::vector<std::string> args) {
+  const fs::path folder = benchFolder();
+  args.insert(args.end(), {"--state", (folder / "state").string()});
+  for (auto _ : state)
+    if (runTool(folder, args) != 0) state.SkipWithError("spanfinder failed");
+  fs::remove_all(folder);
+}
+BENCHMARK_CAPTURE(BM_ControllerProcessOnDemoMachine, controllers, std::vector<std::string>{"controllers"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_ControllerProcessOnDemoMachine, biosRead,
+                  std::vector<std::string>{"bios", "read", "1", "chip.bin", "--force"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
 
 }  // namespace

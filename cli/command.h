@@ -21,6 +21,10 @@ struct Dispatch {
 
 void addAnalyzeCommand(CLI::App& app, Dispatch& dispatch);
 void addSearchCommand(CLI::App& app, Dispatch& dispatch);
+// The SiI3132 commands, through the access library: controllers, link-speed, and
+// bios with its subcommands.
+void addControllerCommands(CLI::App& app, Dispatch& dispatch);
+void addBiosCommand(CLI::App& app, Dispatch& dispatch);
 // The commands about simulated machines (report, machines): those of the native
 // build (cli/sim/); the Windows build has none.
 void addMachineCommands(CLI::App& app, Dispatch& dispatch);

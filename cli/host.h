@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "os/platform.h"
+
 namespace cli::host {
 
 // How the user is told about standard input ("-") as the report.
@@ -25,5 +27,13 @@ void removeCopy(const std::string& copy);
 // Why the report argument (whose path, as the engine will open it, is path) cannot
 // be read: one line naming the argument; nothing when it can.
 std::optional<std::string> whyUnreadable(const std::string& argument, const std::u16string& path);
+
+// The facilities of a command that runs the access library without a machine:
+// the system's own, with its library loader.
+os::Platform ownFacilities();
+
+// Whether standard output is a terminal (a progress bar is drawn there) rather
+// than a file or a pipe (which get plain lines).
+bool standardOutputIsTerminal();
 
 }  // namespace cli::host

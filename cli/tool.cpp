@@ -31,6 +31,8 @@ int runTool(int argc, char** argv) {
   Dispatch dispatch;
   addAnalyzeCommand(app, dispatch);
   addSearchCommand(app, dispatch);
+  addControllerCommands(app, dispatch);
+  addBiosCommand(app, dispatch);
   addMachineCommands(app, dispatch);
   try {
     app.parse(argc, argv);

@@ -2,11 +2,14 @@
 // one line that names the key at fault, or accepted whole and then holds what the
 // loader promises: every PCI function has an identity of a present function at a
 // place of its own, every range ends at or above its start, every text is one
-// line; and the system-information tool can write its report from it.
+// line; controllers have places and register windows of their own; and the
+// system-information tool can write its report from it.
 //
 // Input: the profile's JSON text.
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 #include <string_view>
 #include <variant>
 
@@ -37,6 +40,26 @@ void checkAccepted(const sim::MachineProfile& profile) {
     const auto identity = f.config.find(0x00);
     FUZZ_CHECK(identity != f.config.end() && (identity->second & 0xFFFF) != 0xFFFF);
     for (const auto& [offset, value] : f.config) FUZZ_CHECK(offset % 4 == 0 && offset <= 0xFC);
+  }
+  // Controllers: at places of their own, register windows aligned to their sizes
+  // and apart from each other, images no larger than the chip.
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> windows;
+  for (const sim::ControllerProfile& c : profile.controllers) {
+    FUZZ_CHECK(c.location.device < 32 && c.location.function < 8);
+    FUZZ_CHECK(places.insert(c.location.bus << 8 | c.location.device << 3 | c.location.function).second);
+    FUZZ_CHECK(c.globalRegisters != 0 && c.globalRegisters % 0x80 == 0);
+    FUZZ_CHECK(c.portRegisters != 0 && c.portRegisters % 0x8000 == 0);
+    for (const auto& [first, size] : {std::pair<std::uint64_t, std::uint64_t>{c.globalRegisters, 0x80},
+                                      std::pair<std::uint64_t, std::uint64_t>{c.portRegisters, 0x8000}}) {
+      for (const auto& [otherFirst, otherLast] : windows)
+        FUZZ_CHECK(first + size - 1 < otherFirst || first > otherLast);
+      windows.emplace_back(first, first + size - 1);
+    }
+    FUZZ_CHECK(c.image.size() <= 131072 && oneLine(c.description));
+    if (c.hardwareIds) {
+      FUZZ_CHECK(!c.hardwareIds->empty());
+      for (const std::string& id : *c.hardwareIds) FUZZ_CHECK(oneLine(id));
+    }
   }
   checkRanges(profile.resources.io);
   checkRanges(profile.resources.memory);

@@ -30,7 +30,8 @@ class Threads {
   // _beginthread(procedure, 0, argument): runs procedure(argument) on a new thread
   // with the default stack size. The thread ends by itself when the procedure
   // returns; the caller keeps no handle and never waits for it. true once the
-  // thread exists, or false with kErrorNotEnoughMemory (no thread could be created).
+  // thread exists, or false with the system's error (kErrorNotEnoughMemory when no
+  // thread could be created).
   virtual bool beginThread(ThreadProcedure procedure, void* argument);
 
   // PostMessageA: places the message in the queue of the thread that owns window
@@ -39,9 +40,21 @@ class Threads {
   // kErrorInvalidWindowHandle for a window that does not exist.
   virtual bool postMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
+  // The calling thread's message window: a window that is never shown and that
+  // exists only to receive posted messages (on Windows a message-only window,
+  // HWND_MESSAGE). The first call on a thread creates it; later calls on the same
+  // thread return the same handle, other threads get windows of their own. It
+  // lives as long as the thread. A caller that wants to learn of a worker's end
+  // takes this handle before starting the work, hands it to whoever posts (for
+  // example KX_SetWindowMessage) and waits on it with waitForMessage. null with
+  // the system's error when no window can be created.
+  virtual Handle messageWindow();
+
   // Waits up to timeoutMs milliseconds for a message posted to window (null: to any
-  // window), removes the oldest one from the queue and returns it in *message.
-  // false with kErrorTimeout when none arrived in time.
+  // window of the calling thread), removes the oldest one from the queue and
+  // returns it in *message. window must belong to the calling thread (its
+  // messageWindow(), say): a thread waits only on its own queue. false with
+  // kErrorTimeout when none arrived in time.
   virtual bool waitForMessage(Handle window, std::uint32_t timeoutMs, PostedMessage* message);
 };
 

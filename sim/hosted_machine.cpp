@@ -7,6 +7,7 @@
 
 #include "os/posix/host.h"
 #include "os/text.h"
+#include "sim/machine_state.h"
 
 namespace sim {
 namespace {
@@ -52,7 +53,34 @@ std::variant<std::unique_ptr<HostedMachine>, std::string> HostedMachine::open(co
   if (!writeFile(shipped / kProgramFile, "Spanfinder64 (simulated program file)\n") ||
       (!profile.faults.driverFileMissing && !writeFile(shipped / kDriverFile, "Cfgprobe64 access driver (simulated)\n")))
     return "cannot write into " + shipped.string();
-  return std::unique_ptr<HostedMachine>(new HostedMachine(profile, setup));
+  std::unique_ptr<HostedMachine> hosted(new HostedMachine(profile, setup));
+  if (auto problem = loadMachineState(hosted->machine(), setup.stateFolder / kMachineStateFile)) return *problem;
+  return hosted;
+}
+
+std::optional<std::string> HostedMachine::saveState() {
+  return saveMachineState(*machine_, setup_.stateFolder / kMachineStateFile);
+}
+
+void HostedMachine::addControllers() {
+  Machine& m = *machine_;
+  for (const ControllerProfile& c : profile_.controllers) {
+    SiI3132Setup setup;
+    setup.location = c.location;
+    setup.globalBase = c.globalRegisters;
+    setup.portBase = c.portRegisters;
+    setup.revision = c.revision;
+    setup.flashManufacturer = c.flashManufacturer;
+    setup.flashDevice = c.flashDevice;
+    setup.flashImage = c.image;
+    setup.sControl = c.sControl;
+    m.addSiI3132(setup, c.description, [&c](DeviceNode& node) {
+      if (c.hardwareIds) node.hardwareIds = c.hardwareIds;
+      if (c.locationText) node.location = c.locationText;
+    });
+  }
+  for (const std::string& file : profile_.windows.driverFiles)
+    m.createFile(m.driverFolder() + u"\\" + os::fromUtf8(file));
 }
 
 HostedMachine::HostedMachine(const MachineProfile& profile, const HostedMachineSetup& setup)
@@ -83,6 +111,8 @@ void HostedMachine::apply() {
     PciFunction& function = m.pci.add(f.location, identity == f.config.end() ? 0 : identity->second);
     for (const auto& [offset, value] : f.config) function.set32(offset, value);
   }
+
+  addControllers();
 
   m.systemInfoTool.resources = profile_.resources;
   m.systemInfoTool.failure = profile_.faults.systemInfoToolExitStatus;

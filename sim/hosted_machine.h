@@ -6,6 +6,8 @@
 // files that ship with the program (Spanfinder64.exe, Cfgprobe64.sys) lie beneath
 // that folder without being copied into it. Libraries the machine does not model
 // load through the host's loader, so that the real access library runs on it.
+// Its controllers' flash chips, device settings and services are kept in the state
+// folder too, when a run saves them (saveState).
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -36,9 +38,16 @@ class HostedMachine {
   Machine& machine() { return *machine_; }
   const MachineProfile& profile() const { return profile_; }
 
+  // Keeps what the machine holds now beyond its drives (flash chips, SControl
+  // registers, device settings, services: machine_state.h) for the next run; a
+  // message naming the file when it cannot be written. Call once the machine's
+  // threads have ended.
+  std::optional<std::string> saveState();
+
  private:
   HostedMachine(const MachineProfile& profile, const HostedMachineSetup& setup);
   void apply();
+  void addControllers();
 
   MachineProfile profile_;
   HostedMachineSetup setup_;

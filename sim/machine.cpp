@@ -52,7 +52,8 @@ os::Platform Machine::platform() {
   return p;
 }
 
-SiI3132& Machine::addSiI3132(SiI3132Setup setup, const std::string& description) {
+SiI3132& Machine::addSiI3132(SiI3132Setup setup, const std::string& description,
+                             const std::function<void(DeviceNode&)>& adjust) {
   removeSiI3132(setup.location);
   // A window of its own for each: global registers at its start, port registers
   // 32 KiB further on.
@@ -64,6 +65,7 @@ SiI3132& Machine::addSiI3132(SiI3132Setup setup, const std::string& description)
   SiI3132& controller = controllers.emplace_back(setup, clock);
   controller.attach(pci, memory);
   DeviceNode node = pciDeviceNode(*pci.find(setup.location), setup.location, description);
+  if (adjust) adjust(node);
   if (DeviceNode* known = this->setup.find(node.instanceId)) {
     known->present = true;
   } else {

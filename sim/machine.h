@@ -4,6 +4,7 @@
 // test builds one, describes the machine it wants, and installs it as the
 // process's platform; the native command-line tool does the same.
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <string>
 
@@ -80,7 +81,9 @@ class Machine {
   // location it had before finds its old device node, settings included. Removing
   // one takes it off the bus; its device node stays, no longer present.
   static constexpr char kSiI3132Description[] = "Silicon Image SiI 3132 SATALink Controller";
-  SiI3132& addSiI3132(SiI3132Setup setup, const std::string& description = kSiI3132Description);
+  // adjust, when given, changes the device node Windows would make before it is listed.
+  SiI3132& addSiI3132(SiI3132Setup setup, const std::string& description = kSiI3132Description,
+                      const std::function<void(DeviceNode&)>& adjust = nullptr);
   void removeSiI3132(PciLocation at);
   SiI3132* findSiI3132(PciLocation at);
   std::list<SiI3132> controllers;  // in the order added

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "os/text.h"
+#include "sim/profile_controllers.h"
 #include "sim/profile_json.h"
 
 namespace sim {
@@ -36,12 +37,13 @@ ReportLanguage language(const Value& value) {
 }
 
 WindowsProfile readWindows(const Value& value) {
-  const Object windows = value.object({"directory", "version", "language", "comspec"});
+  const Object windows = value.object({"directory", "version", "language", "comspec", "driverFiles"});
   WindowsProfile profile;
   profile.directory = os::fromUtf8(windows.required("directory").line());
   profile.version = windowsVersion(windows.required("version"));
   profile.language = language(windows.required("language"));
   if (const auto comspec = windows.optional("comspec")) profile.comspec = os::fromUtf8(comspec->line());
+  if (const auto files = windows.optional("driverFiles")) profile.driverFiles = profile_json::readDriverFiles(*files);
   return profile;
 }
 
@@ -140,12 +142,15 @@ FaultsProfile readFaults(const Value& value) {
 }
 
 MachineProfile readProfile(const Value& document) {
-  const Object top = document.object({"description", "windows", "systemName", "pci", "resources", "faults"});
+  const Object top =
+      document.object({"description", "windows", "systemName", "pci", "controllers", "resources", "faults"});
   MachineProfile profile;
   if (const auto description = top.optional("description")) profile.description = description->line();
   profile.windows = readWindows(top.required("windows"));
   if (const auto name = top.optional("systemName")) profile.resources.systemName = name->line();
   profile.pci = readPci(top.required("pci"));
+  if (const auto controllers = top.optional("controllers"))
+    profile.controllers = profile_json::readControllers(*controllers, profile.pci);
   readResources(top.required("resources"), profile.resources);
   profile.resources.language = profile.windows.language;
   if (const auto faults = top.optional("faults")) profile.faults = readFaults(*faults);

@@ -57,6 +57,7 @@ class Value {
   // A non-empty string on one line: no TAB, line break or other control character.
   std::string line() const;
   bool flag() const;
+  bool isString() const { return json_.is_string(); }
   std::int64_t integer(std::int64_t min, std::int64_t max) const;
   std::uint32_t hex32() const;
   std::vector<Value> list() const;

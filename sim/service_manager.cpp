@@ -39,6 +39,13 @@ std::optional<ServiceManager::Service> ServiceManager::find(std::string_view nam
   return it->second.service;
 }
 
+std::vector<ServiceManager::Service> ServiceManager::services() const {
+  std::lock_guard lock(mutex_);
+  std::vector<Service> all;
+  for (const auto& [key, entry] : services_) all.push_back(entry.service);
+  return all;
+}
+
 ServiceManager::History ServiceManager::history(std::string_view name) const {
   std::lock_guard lock(mutex_);
   const auto it = history_.find(foldName(name));

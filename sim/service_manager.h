@@ -50,6 +50,8 @@ class ServiceManager final : public os::Services {
   // Registers a service as an earlier run left it (state Stopped unless said).
   void registerService(const Service& service);
   std::optional<Service> find(std::string_view name) const;
+  // Every service in the database, by name.
+  std::vector<Service> services() const;
   History history(std::string_view name) const;
   int openHandles() const;  // manager and service handles not yet closed
 

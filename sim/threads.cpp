@@ -29,9 +29,26 @@ bool Threads::beginThread(os::ThreadProcedure procedure, void* argument) {
   return true;
 }
 
-bool Threads::postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-  if (window && !windows_.isWindow(window)) return failWith(os::kErrorInvalidWindowHandle, false);
+os::Handle Threads::messageWindow() {
   std::lock_guard lock(mutex_);
+  auto [it, created] = messageWindows_.try_emplace(std::this_thread::get_id(), nullptr);
+  if (created) {
+    it->second = reinterpret_cast<os::Handle>(nextMessageWindow_);
+    nextMessageWindow_ += 4;
+  }
+  return it->second;
+}
+
+bool Threads::isMessageWindow(os::Handle window) const {
+  for (const auto& [thread, handle] : messageWindows_)
+    if (handle == window) return true;
+  return false;
+}
+
+bool Threads::postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  std::lock_guard lock(mutex_);
+  if (window && !isMessageWindow(window) && !windows_.isWindow(window))
+    return failWith(os::kErrorInvalidWindowHandle, false);
   if (!window) {
     ++withoutWindow_;
     return true;

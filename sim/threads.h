@@ -4,10 +4,13 @@
 // Windows keeps a thread object) so that a test can wait for every thread it
 // started to have returned before the machine goes away. A message posted to a
 // window waits in the queue until someone takes it; a message posted without a
-// window goes to the posting thread's own queue, where no window sees it.
+// window goes to the posting thread's own queue, where no window sees it. Each
+// thread that asks gets a message window of its own, which no window enumeration
+// lists; it stays for the machine's life.
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -27,6 +30,7 @@ class Threads final : public os::Threads {
 
   bool beginThread(os::ThreadProcedure procedure, void* argument) override;
   bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  os::Handle messageWindow() override;
   bool waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) override;
 
   // Fault: the next count thread starts fail (count < 0: every one, 0: none).
@@ -43,6 +47,8 @@ class Threads final : public os::Threads {
   int postedWithoutWindow() const;     // posts to the posting thread's own queue
 
  private:
+  bool isMessageWindow(os::Handle window) const;  // mutex_ held
+
   Windows& windows_;
   mutable std::mutex mutex_;
   std::condition_variable arrived_;
@@ -53,6 +59,9 @@ class Threads final : public os::Threads {
   std::deque<os::PostedMessage> queue_;
   std::vector<os::PostedMessage> history_;
   int withoutWindow_ = 0;
+  std::map<std::thread::id, os::Handle> messageWindows_;
+  // Message windows take handles of their own range, apart from the desktop's.
+  std::uintptr_t nextMessageWindow_ = 0x40000010;
 };
 
 }  // namespace sim

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "os/platform.h"
 #include "os/posix/host.h"
 
 namespace cli::host {
@@ -61,6 +62,14 @@ std::optional<std::string> copyStandardInput(std::string& error) {
   }
   return path;
 }
+
+os::Platform ownFacilities() {
+  os::Platform facilities = os::platform();
+  facilities.modules = &os::hostModules();
+  return facilities;
+}
+
+bool standardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 void removeCopy(const std::string& copy) { ::unlink(copy.c_str()); }
 

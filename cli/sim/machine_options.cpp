@@ -28,13 +28,14 @@ std::filesystem::path workingFolder() {
 
 }  // namespace
 
-void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset) {
+void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset, bool withLanguage) {
   command.add_option("--machine", options.machine,
                      "A machine profile (.json file) or the name of an example machine (default: demo)");
   command.add_option("--state", options.state,
                      "The folder the machine's drives live in (default: one per profile under "
                      "$XDG_STATE_HOME/spanfinder)");
   if (withReset) command.add_flag("--reset", options.reset, "Start the machine's state again from its profile");
+  if (!withLanguage) return;
   command.add_option("--language", options.language,
                      "The machine's Windows language, which the program's messages and the report follow: en or ja "
                      "(any case; default: the profile's)")

@@ -20,7 +20,8 @@ struct MachineOptions {
   std::string language;  // en or ja: the machine's Windows language (empty: the profile's)
 };
 
-void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset);
+// withLanguage: the command's output follows the machine's Windows language.
+void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset, bool withLanguage = true);
 
 // The machine the options name, or nullptr after one line on stderr saying what
 // is wrong (the profile file and key, the state folder, the language).

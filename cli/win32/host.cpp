@@ -108,4 +108,8 @@ std::optional<std::string> whyUnreadable(const std::string& argument, const std:
   return std::nullopt;
 }
 
+os::Platform ownFacilities() { return os::platform(); }
+
+bool standardOutputIsTerminal() { return ::_isatty(::_fileno(stdout)) != 0; }
+
 }  // namespace cli::host

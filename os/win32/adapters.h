@@ -3,12 +3,14 @@
 // interface names, with the same arguments and the system's own last error.
 #include "os/clock.h"
 #include "os/device_io.h"
+#include "os/device_setup.h"
 #include "os/files.h"
 #include "os/modules.h"
 #include "os/named_objects.h"
 #include "os/processes.h"
 #include "os/services.h"
 #include "os/system.h"
+#include "os/threads.h"
 #include "os/version_info.h"
 #include "os/windows.h"
 
@@ -22,6 +24,8 @@ NamedObjects& namedObjects();
 Clock& clock();
 Services& services();
 DeviceIo& devices();
+DeviceSetup& deviceSetup();
+Threads& threads();
 VersionInfo& versions();
 Windows& windows();
 

@@ -4,9 +4,6 @@
 namespace os {
 
 Platform defaultPlatform() {
-  // Device setup and threads have no calls of their own yet: their base classes.
-  static DeviceSetup setup;
-  static Threads threads;
   Platform p;
   p.files = &win32::files();
   p.system = &win32::system();
@@ -16,8 +13,8 @@ Platform defaultPlatform() {
   p.clock = &win32::clock();
   p.services = &win32::services();
   p.devices = &win32::devices();
-  p.setup = &setup;
-  p.threads = &threads;
+  p.setup = &win32::deviceSetup();
+  p.threads = &win32::threads();
   p.versions = &win32::versions();
   p.windows = &win32::windows();
   return p;

@@ -20,6 +20,9 @@ class Win32System final : public SystemInfo {
   std::uint32_t getWindowsDirectory(char16_t* buffer, std::uint32_t size) override {
     return ::GetWindowsDirectoryW(wide(buffer), size);
   }
+  std::uint32_t getWindowsDirectoryA(char* buffer, std::uint32_t size) override {
+    return ::GetWindowsDirectoryA(buffer, size);
+  }
   std::uint32_t getCurrentDirectory(std::uint32_t size, char16_t* buffer) override {
     return ::GetCurrentDirectoryW(size, wide(buffer));
   }

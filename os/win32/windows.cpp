@@ -6,18 +6,6 @@ namespace {
 
 HWND window(Handle handle) { return static_cast<HWND>(handle); }
 
-// The class of the plain top-level windows createWindow makes.
-const wchar_t* plainWindowClass() {
-  static const ATOM atom = [] {
-    WNDCLASSW description{};
-    description.lpfnWndProc = ::DefWindowProcW;
-    description.hInstance = ::GetModuleHandleW(nullptr);
-    description.lpszClassName = L"SpanfinderPlainWindow";
-    return ::RegisterClassW(&description);
-  }();
-  return atom ? L"SpanfinderPlainWindow" : nullptr;
-}
-
 struct Enumeration {
   EnumWindowsCallback callback;
   std::intptr_t param;
@@ -73,6 +61,19 @@ class Win32Windows final : public Windows {
 };
 
 }  // namespace
+
+// A class whose windows do nothing of their own. Another module of the process with
+// these adapters may have registered it first, which serves as well.
+const wchar_t* plainWindowClass() {
+  static const bool registered = [] {
+    WNDCLASSW description{};
+    description.lpfnWndProc = ::DefWindowProcW;
+    description.hInstance = ::GetModuleHandleW(nullptr);
+    description.lpszClassName = L"SpanfinderPlainWindow";
+    return ::RegisterClassW(&description) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  return registered ? L"SpanfinderPlainWindow" : nullptr;
+}
 
 Windows& windows() {
   static Win32Windows instance;

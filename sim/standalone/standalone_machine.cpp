@@ -3,7 +3,8 @@
 // the profile SPANFINDER_MACHINE names (a file or an example's name; the demo
 // machine when unset), keeps its state in SPANFINDER_STATE (else the profile's
 // default state folder), and runs the program's folder in the process's working
-// folder, with Cfgprobe64.sys beside it.
+// folder, with Cfgprobe64.sys beside it. Its state beyond its drives is saved when
+// the process ends.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,7 +15,20 @@
 
 namespace {
 
-std::unique_ptr<sim::HostedMachine> adopted;
+// The machine lives until the process ends; what its chips, device settings and
+// services then hold is kept for the next program, as the tool keeps it.
+struct AdoptedMachine {
+  std::unique_ptr<sim::HostedMachine> machine;
+  ~AdoptedMachine() {
+    if (!machine) return;
+    machine->machine().threads.joinAll();
+    if (const auto problem = machine->saveState()) std::fprintf(stderr, "spanfinder: %s\n", problem->c_str());
+  }
+  explicit operator bool() const { return machine != nullptr; }
+  sim::HostedMachine* operator->() const { return machine.get(); }
+};
+
+AdoptedMachine adopted;
 
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
@@ -46,7 +60,7 @@ extern "C" __attribute__((visibility("default"))) int spanfinder_adopt_machine()
   if (ec) return refuse("the working folder cannot be read: " + ec.message());
   auto opened = sim::HostedMachine::open(named.profile, setup);
   if (auto* problem = std::get_if<std::string>(&opened)) return refuse(*problem);
-  adopted = std::move(std::get<std::unique_ptr<sim::HostedMachine>>(opened));
+  adopted.machine = std::move(std::get<std::unique_ptr<sim::HostedMachine>>(opened));
   adopted->machine().install();
   return 1;
 }

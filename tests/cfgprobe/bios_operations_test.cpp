@@ -58,6 +58,27 @@ TEST_F(BiosOperations, ReadProgressWhileTheWorkerRunsThenTheImageInTheFile) {
   EXPECT_EQ(m().threads.posted().size(), 1u);
 }
 
+// What a program does that has no window of its own: it registers the calling
+// thread's message window and waits there; the worker's message reaches it and
+// no other window.
+TEST_F(BiosOperations, TheCompletionReachesTheCallingThreadsMessageWindow) {
+  os::Threads& threads = *os::platform().threads;
+  const os::Handle own = threads.messageWindow();
+  ASSERT_NE(own, nullptr);
+  ASSERT_EQ(KX_SetWindowMessage(own, 0x8123), 1);
+  writeHostFile("bios.bin", image);
+  ASSERT_EQ(KX_CompareBiosData(1, path), 1);
+  os::PostedMessage message;
+  ASSERT_TRUE(threads.waitForMessage(own, 20000, &message));
+  EXPECT_EQ(message.window, own);
+  EXPECT_EQ(message.message, 0x8123u);
+  EXPECT_EQ(message.wParam, 3u);
+  EXPECT_EQ(message.lParam, 1);
+  workersDone();
+  EXPECT_FALSE(threads.waitForMessage(window_, 0, &message));
+  EXPECT_EQ(m().threads.posted().size(), 1u);
+}
+
 TEST_F(BiosOperations, WhileAWorkerRunsEveryOtherOperationIsRefused) {
   RequestGate gate(m().accessDriver, kReadBlockCode, {5});
   ASSERT_EQ(KX_GetBiosData(1, path), 1);

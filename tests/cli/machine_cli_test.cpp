@@ -195,6 +195,7 @@ TEST_P(LibraryOnItsOwn, RunsOnTheMachineItsEnvironmentNames) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, GetParam().output);
   EXPECT_TRUE(workIsEmpty());  // the driver file lies beneath the working folder, not in it
+  EXPECT_TRUE(fs::exists(state() / "machine-state.json"));  // kept for the next program when this one ended
 }
 
 INSTANTIATE_TEST_SUITE_P(

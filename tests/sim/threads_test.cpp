@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 #include "sim/threads.h"
 #include "sim/windows.h"
@@ -39,6 +40,42 @@ TEST(SimThreads, NoWindowOrAWindowThatIsGone) {
   EXPECT_TRUE(threads.postMessageA(nullptr, 0, 1, 1));  // to the poster's own queue
   EXPECT_EQ(threads.postedWithoutWindow(), 1);
   EXPECT_EQ(threads.pending(), 0u);
+}
+
+struct Poster {
+  sim::Threads* threads;
+  os::Handle window;
+};
+void postOnce(void* argument) {
+  const auto* p = static_cast<Poster*>(argument);
+  p->threads->postMessageA(p->window, 0x8123, 3, -205);
+}
+
+TEST(SimThreads, EachThreadHasAMessageWindowOfItsOwnThatTakesPostsFromWorkers) {
+  sim::Windows desktop;
+  sim::Threads threads(desktop);
+  const os::Handle mine = threads.messageWindow();
+  ASSERT_NE(mine, nullptr);
+  EXPECT_EQ(threads.messageWindow(), mine);
+  os::Handle theirs = nullptr;
+  std::thread other([&] { theirs = threads.messageWindow(); });
+  other.join();
+  EXPECT_NE(theirs, nullptr);
+  EXPECT_NE(theirs, mine);
+  // Not a window of the desktop: nothing enumerates it.
+  EXPECT_EQ(desktop.count(), 0u);
+
+  Poster poster{&threads, mine};
+  ASSERT_TRUE(threads.beginThread(&postOnce, &poster));
+  os::PostedMessage m;
+  ASSERT_TRUE(threads.waitForMessage(mine, 20000, &m));
+  EXPECT_EQ(m.window, mine);
+  EXPECT_EQ(m.message, 0x8123u);
+  EXPECT_EQ(m.wParam, 3u);
+  EXPECT_EQ(m.lParam, -205);
+  EXPECT_FALSE(threads.waitForMessage(mine, 10, &m));
+  EXPECT_EQ(os::lastError(), 1460u);
+  threads.joinAll();
 }
 
 std::atomic<int> g_ran{0};

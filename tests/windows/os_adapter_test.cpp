@@ -39,6 +39,11 @@ WIN_TEST(SystemInfo, WindowsFolderAndVersionAreTheSystems) {
   CHECK(length > 0);
   CHECK(system.upperCase(std::u16string_view(folder, length)).find(u"\\WINDOWS") != std::u16string::npos);
   CHECK(system.windowsVersion() >= 0x0600);
+  // The 8-bit form names the same folder.
+  char narrow[MAX_PATH] = {};
+  CHECK_EQ(system.getWindowsDirectoryA(narrow, MAX_PATH), length);
+  CHECK_EQ(std::u16string(narrow, narrow + length), std::u16string(folder, length));
+  CHECK_EQ(system.getWindowsDirectoryA(narrow, 2), length + 1);  // too small: the size needed
 }
 
 WIN_TEST(NamedObjects, ASecondCreationOfTheSameMutexReportsItExists) {

@@ -1,0 +1,205 @@
+// spanfinder bios: the BIOS image in a SiI3132 controller's flash chip, through the
+// access library: read it into a file, compare it with one, write one into it,
+// erase it, show its version and date, or those of an image file.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "cli/bios_progress.h"
+#include "cli/command.h"
+#include "cli/controller_output.h"
+#include "cli/controller_run.h"
+#include "cli/host.h"
+#include "os/text.h"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uintmax_t kChipBytes = 128 * 1024;
+
+struct BiosOptions {
+  PlaceOptions place;
+  int index = 0;
+  std::string file;
+  bool force = false;
+  bool noVerify = false;
+};
+
+fs::path hostPath(const std::string& utf8) { return fs::path(os::fromUtf8(utf8)); }
+
+// Why the image file cannot be read, in one line naming it; nothing when it can.
+std::optional<std::string> unreadable(const std::string& file) {
+  std::error_code ec;
+  if (fs::is_directory(hostPath(file), ec)) return file + ": is a folder, not an image file";
+  std::ifstream in(hostPath(file), std::ios::binary);
+  if (!in) return file + ": cannot be read";
+  return std::nullopt;
+}
+
+// The path of file as the library there opens it, in a buffer it may take as char*.
+std::optional<std::string> libraryPath(const ControllerPlace& place, const std::string& file) {
+  std::string error;
+  auto path = place.libraryPath(file, error);
+  if (!path) failWith(kExitUsage, error);
+  return path;
+}
+
+// Starts nothing: waits for the completion of an operation started, and turns its
+// outcome into an exit status with a line on failure.
+int completed(LibrarySession& session, const char* command, const char* label, int index) {
+  const Completion done = waitForCompletion(session, label, outputIsTerminal());
+  if (!done.arrived)
+    return failWith(kExitFailed, std::string(command) + ": controller " + std::to_string(index) +
+                                     ": the library went idle without its completion message");
+  if (done.result != 1) return operationFailed(command, index, static_cast<int>(done.result));
+  return kExitDone;
+}
+
+int compare(LibrarySession& session, const ControllerPlace& place, const BiosOptions& o, const char* command,
+            const char* label) {
+  auto path = libraryPath(place, o.file);
+  if (!path) return kExitUsage;
+  if (const int started = session.kx().compareBiosData(o.index, path->data()); started != 1)
+    return operationFailed(command, o.index, started);
+  if (const int status = completed(session, command, label, o.index); status != kExitDone) return status;
+  std::printf("controller %d: the chip holds the image of %s\n", o.index, o.file.c_str());
+  return kExitDone;
+}
+
+int read(LibrarySession& session, const ControllerPlace& place, const BiosOptions& o) {
+  const fs::path target = hostPath(o.file);
+  fs::path temporary = target;
+  temporary += ".part";
+  auto path = libraryPath(place, o.file + ".part");
+  if (!path) return kExitUsage;
+  if (const int started = session.kx().getBiosData(o.index, path->data()); started != 1)
+    return operationFailed("bios read", o.index, started);
+  std::error_code ec;
+  if (const int status = completed(session, "bios read", "reading", o.index); status != kExitDone) {
+    fs::remove(temporary, ec);
+    return status;
+  }
+  fs::rename(temporary, target, ec);
+  if (ec) {
+    const std::string why = ec.message();
+    fs::remove(temporary, ec);
+    return failWith(kExitFailed, o.file + ": cannot be written (" + why + ")");
+  }
+  std::printf("controller %d: the BIOS image (131072 bytes) read into %s\n", o.index, o.file.c_str());
+  return kExitDone;
+}
+
+int write(LibrarySession& session, const ControllerPlace& place, const BiosOptions& o) {
+  auto path = libraryPath(place, o.file);
+  if (!path) return kExitUsage;
+  if (const int started = session.kx().setBiosData(o.index, path->data()); started != 1)
+    return operationFailed("bios write", o.index, started);
+  if (const int status = completed(session, "bios write", "writing", o.index); status != kExitDone) return status;
+  std::printf("controller %d: %s written into the chip\n", o.index, o.file.c_str());
+  return o.noVerify ? kExitDone : compare(session, place, o, "bios write", "verifying");
+}
+
+int erase(LibrarySession& session, const BiosOptions& o) {
+  if (const int result = session.kx().eraseBiosData(o.index); result != 1)
+    return operationFailed("bios erase", o.index, result);
+  std::printf("controller %d: the chip is erased\n", o.index);
+  return kExitDone;
+}
+
+int info(LibrarySession& session, const BiosOptions& o) {
+  BIOSPROPERTYDATA bios{};
+  const int result = session.kx().getBiosInfo(o.index, &bios);
+  if (result == -105) return operationFailed("bios info", o.index, result);
+  std::printf("controller %d:\n  BIOS:         %s\n  link speed:   port 0 %s, port 1 %s\n  description:  %.*s\n",
+              o.index, biosText(bios, result).c_str(), linkSpeedText(bios.nPort0Speed).c_str(),
+              linkSpeedText(bios.nPort1Speed).c_str(), static_cast<int>(strnlen(bios.szDescription, kDescriptionSize)),
+              bios.szDescription);
+  return result == 1 ? kExitDone : operationFailed("bios info", o.index, result);
+}
+
+// Needs no machine and no session: the library reads the file before it is initialised.
+int fileInfo(const BiosOptions& o) {
+  if (const auto problem = unreadable(o.file)) return failWith(kExitUsage, "bios file-info: " + *problem);
+  std::string error;
+  const os::Platform facilities = host::ownFacilities();
+  const auto library = AccessLibrary::load(facilities, error);
+  if (!library) return failWith(kExitFailed, error);
+  BIOSPROPERTYDATA bios{};
+  const int result = library->kx().getBiosFileInfo(o.file.c_str(), &bios);
+  if (result != 1) return failWith(kExitFailed, "bios file-info: " + o.file + ": " + resultText(result));
+  std::printf("%s: BIOS %s, %s\n", o.file.c_str(), versionText(bios).c_str(), dateText(bios).c_str());
+  return kExitDone;
+}
+
+// Checks made before the library is started, so that a mistyped name or a file
+// that must not be replaced costs nothing (and a write never erases the chip for
+// a file it cannot read).
+std::optional<int> refused(const std::string& operation, const BiosOptions& o) {
+  const std::string command = "bios " + operation;
+  std::error_code ec;
+  if (operation == "read") {
+    if (fs::is_directory(hostPath(o.file), ec)) return failWith(kExitUsage, command + ": " + o.file + ": is a folder");
+    if (fs::exists(hostPath(o.file), ec) && !o.force)
+      return failWith(kExitUsage, command + ": " + o.file + ": exists already; --force replaces it");
+  }
+  if (operation == "compare" || operation == "write")
+    if (const auto problem = unreadable(o.file)) return failWith(kExitUsage, command + ": " + *problem);
+  if (operation == "write") {
+    const std::uintmax_t size = fs::file_size(hostPath(o.file), ec);
+    if (!ec && size > kChipBytes)
+      return failWith(kExitUsage, command + ": " + o.file + ": " + std::to_string(size) +
+                                      " bytes, more than the 131072 of the flash chip");
+  }
+  return std::nullopt;
+}
+
+void addOperation(CLI::App& bios, Dispatch& dispatch, const std::string& name, const std::string& description,
+                  bool withFile) {
+  auto o = std::make_shared<BiosOptions>();
+  CLI::App* sub = bios.add_subcommand(name, description);
+  if (name != "file-info") {
+    o->place = addControllerPlaceOptions(*sub);
+    sub->add_option("INDEX", o->index, "The controller's index (spanfinder controllers lists them)")
+        ->required()
+        ->check(CLI::Range(1, kDeviceTableSize));
+  }
+  if (withFile) sub->add_option("FILE", o->file, "The image file")->required();
+  if (name == "read") sub->add_flag("--force", o->force, "Replace FILE when it exists");
+  if (name == "write") sub->add_flag("--no-verify", o->noVerify, "Do not compare the chip with FILE afterwards");
+  sub->callback([&dispatch, o, name] {
+    dispatch.run = [o, name]() -> int {
+      if (const auto status = refused(name, *o)) return *status;
+      if (name == "file-info") return fileInfo(*o);
+      return runWithLibrary(*o->place, [&](ControllerPlace& place, LibrarySession& session) {
+        if (name == "read") return read(session, place, *o);
+        if (name == "compare") return compare(session, place, *o, "bios compare", "comparing");
+        if (name == "write") return write(session, place, *o);
+        if (name == "erase") return erase(session, *o);
+        return info(session, *o);
+      });
+    };
+  });
+}
+
+}  // namespace
+
+void addBiosCommand(CLI::App& app, Dispatch& dispatch) {
+  CLI::App* bios = app.add_subcommand("bios", "The BIOS image in a SiI3132 controller's flash chip (128 KiB).");
+  bios->require_subcommand(1, 1);
+  addOperation(*bios, dispatch, "read", "Read the chip into FILE (--force replaces a file that exists)", true);
+  addOperation(*bios, dispatch, "compare", "Compare the chip with FILE", true);
+  addOperation(*bios, dispatch, "write",
+               "Erase the chip and write FILE into it, then compare it with FILE unless --no-verify", true);
+  addOperation(*bios, dispatch, "erase", "Erase the chip (every byte 0xFF)", false);
+  addOperation(*bios, dispatch, "info", "The BIOS version and date in the chip, with the ports' link speed", false);
+  addOperation(*bios, dispatch, "file-info", "The BIOS version and date an image file carries (needs no machine)",
+               true);
+}
+
+}  // namespace cli
