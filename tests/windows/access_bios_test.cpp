@@ -44,18 +44,8 @@ std::vector<std::uint8_t> image() {
   return bytes;
 }
 
-bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool done = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
-  return done && written == bytes.size();
-}
-
-std::vector<std::uint8_t> readFile(const std::string& path) {
-  const std::string text = wintest::readTextFile(std::wstring(path.begin(), path.end()));
+std::vector<std::uint8_t> readFile(const std::wstring& path) {
+  const std::string text = wintest::readTextFile(path);
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
@@ -79,10 +69,10 @@ WIN_TEST(AccessModel, ABiosImageIsWrittenReadAndComparedThroughTheDriversBlockRe
   CHECK_EQ(KX_GetSiI3132Device(&count), 1);
   CHECK_EQ(count, 1);
 
-  const std::string dir = wintest::DriverFolder::narrow(folder.folder());
-  std::string source = dir + "\\image.bin", saved = dir + "\\saved.bin";
+  const std::wstring sourceFile = folder.folder() + L"\\image.bin", savedFile = folder.folder() + L"\\saved.bin";
+  std::string source = wintest::narrow(sourceFile), saved = wintest::narrow(savedFile);
   const std::vector<std::uint8_t> bytes = image();
-  REQUIRE(writeFile(source, bytes));
+  REQUIRE(wintest::writeBinaryFile(sourceFile, bytes));
   const IndexFile setBios = export_("KX_SetBiosData"), getBios = export_("KX_GetBiosData"),
                   compareBios = export_("KX_CompareBiosData");
   REQUIRE(setBios && getBios && compareBios);
@@ -101,7 +91,7 @@ WIN_TEST(AccessModel, ABiosImageIsWrittenReadAndComparedThroughTheDriversBlockRe
   Completion read = waitForCompletion(window, 60000);
   CHECK_EQ(read.status, WPARAM{2});
   CHECK_EQ(read.result, LPARAM{1});
-  CHECK(readFile(saved) == bytes);
+  CHECK(readFile(savedFile) == bytes);
 
   // Compare: equal, then one byte of the file changed in the last block.
   REQUIRE(compareBios(1, source.data()) == 1);
@@ -110,7 +100,7 @@ WIN_TEST(AccessModel, ABiosImageIsWrittenReadAndComparedThroughTheDriversBlockRe
   CHECK_EQ(same.result, LPARAM{1});
   std::vector<std::uint8_t> changed = bytes;
   changed[kImageSize - 3] ^= 0x01;
-  REQUIRE(writeFile(source, changed));
+  REQUIRE(wintest::writeBinaryFile(sourceFile, changed));
   REQUIRE(compareBios(1, source.data()) == 1);
   Completion differs = waitForCompletion(window, 60000);
   CHECK_EQ(differs.status, WPARAM{3});

@@ -68,12 +68,6 @@ std::string DriverFolder::driverPath() const {
   return std::string(current) + "\\Cfgprobe64.sys";
 }
 
-std::string DriverFolder::narrow(const std::wstring& path) {
-  char text[MAX_PATH] = {};
-  ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, text, MAX_PATH, nullptr, nullptr);
-  return text;
-}
-
 int DriverFolder::init() const {
   const Entry entry = libraryEntry("KX_InitLibrary");
   started_ = entry != nullptr;

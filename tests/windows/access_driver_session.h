@@ -34,7 +34,6 @@ class DriverFolder {
   bool ready() const { return ready_; }
   const std::wstring& folder() const { return folder_; }
   std::string driverPath() const;  // the folder's Cfgprobe64.sys, as the library names it
-  static std::string narrow(const std::wstring& path);  // an ASCII path as the library's ANSI calls take it
 
   // The library's exports, looked up by name in the loaded Cfgprobe64.dll. A start
   // that is not ended by the test is ended with the object.
