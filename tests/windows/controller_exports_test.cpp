@@ -34,18 +34,6 @@ class StartedWithoutDriver {
   wchar_t before_[MAX_PATH] = {};
 };
 
-bool writeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-std::string narrow(const std::wstring& path) { return std::string(path.begin(), path.end()); }
-
 }  // namespace
 
 WIN_TEST(ControllerExports, NoControllerIsFoundAndEmptyIndexesAreRefused) {
@@ -70,7 +58,7 @@ WIN_TEST(ControllerExports, ABiosOperationOnAnEmptyIndexRefusesWithoutPosting) {
   const os::Handle window = threads.messageWindow();
   REQUIRE(window != nullptr);
   CHECK_EQ(KX_SetWindowMessage(window, 0x8123), 1);
-  std::string file = narrow(library.folder) + "\\bios.bin";
+  std::string file = wintest::narrow(library.folder) + "\\bios.bin";
   CHECK_EQ(KX_GetBiosData(1, file.data()), -105);
   CHECK_EQ(KX_CompareBiosData(1, file.data()), -105);
   CHECK_EQ(KX_SetBiosData(1, file.data()), -105);
@@ -92,11 +80,11 @@ WIN_TEST(ControllerExports, TheVersionAndDateOfAnImageFile) {
   image[0x24] = 0x60;
   std::memcpy(&image[0x40], "7.3.15", 6);
   std::memcpy(&image[0x60], "10/27/2010", 10);
-  REQUIRE(writeFile(folder + L"\\image.bin", image));
-  REQUIRE(writeFile(folder + L"\\blank.bin", std::vector<std::uint8_t>(0x200, 0xFF)));
+  REQUIRE(wintest::writeBinaryFile(folder + L"\\image.bin", image));
+  REQUIRE(wintest::writeBinaryFile(folder + L"\\blank.bin", std::vector<std::uint8_t>(0x200, 0xFF)));
 
   BIOSPROPERTYDATA data{};
-  CHECK_EQ(KX_GetBiosFileInfo(narrow(folder + L"\\image.bin").c_str(), &data), 1);
+  CHECK_EQ(KX_GetBiosFileInfo(wintest::narrow(folder + L"\\image.bin").c_str(), &data), 1);
   CHECK_EQ(data.nMajorVersion, 7);
   CHECK_EQ(data.nMinorVersion, 3);
   CHECK_EQ(data.nRevision, 15);
@@ -111,9 +99,9 @@ WIN_TEST(ControllerExports, TheVersionAndDateOfAnImageFile) {
     bool record;
     int result;
   } failures[] = {
-      {"blank image", narrow(folder + L"\\blank.bin"), true, -151},
-      {"missing file", narrow(folder + L"\\missing.bin"), true, -200},
-      {"no record", narrow(folder + L"\\image.bin"), false, -204},
+      {"blank image", wintest::narrow(folder + L"\\blank.bin"), true, -151},
+      {"missing file", wintest::narrow(folder + L"\\missing.bin"), true, -200},
+      {"no record", wintest::narrow(folder + L"\\image.bin"), false, -204},
   };
   for (const auto& f : failures) {
     BIOSPROPERTYDATA untouched{};

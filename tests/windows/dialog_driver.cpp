@@ -16,11 +16,12 @@ std::wstring boxText(HWND box) {
 
 }  // namespace
 
-DialogRun::DialogRun(const std::wstring& name) {
+DialogRun::DialogRun(const std::wstring& name, const std::wstring& library, const std::wstring& driver) {
   folder_ = scratchFolder(name);
   const std::wstring bin = programFolder();
   copyFileInto(bin + L"\\Spanfinder64.exe", folder_, L"Spanfinder64.exe");
-  copyFileInto(bin + L"\\kb20\\Cfgprobe64.dll", folder_, L"Cfgprobe64.dll");
+  copyFileInto(bin + L"\\" + library, folder_, L"Cfgprobe64.dll");
+  if (!driver.empty()) copyFileInto(bin + L"\\" + driver, folder_, L"Cfgprobe64.sys");
   ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_LOG", (folder_ + L"\\library.log").c_str());
   ::SetEnvironmentVariableW(L"SPANFINDER_MSINFO_LOG", (folder_ + L"\\msinfo.log").c_str());
   child_ = std::make_unique<Child>(folder_ + L"\\Spanfinder64.exe", folder_);

@@ -1,5 +1,6 @@
 #pragma once
-// Spanfinder64.exe started in a folder of its own beside the KB20 stand-in library,
+// Spanfinder64.exe started in a folder of its own beside an access library (the KB20
+// stand-in, or the real one with a driver),
 // its main dialog driven from this process through the window messages a
 // person's clicks and typing send it, and its message boxes read and answered.
 #include <memory>
@@ -19,7 +20,10 @@ struct ShownBox {
 class DialogRun {
  public:
   // Makes the folder afresh, starts the program there and waits for its main dialog.
-  explicit DialogRun(const std::wstring& name);
+  // The library beside it is the KB20 stand-in unless another file of the build's
+  // bin folder is named; a driver named is put into the folder as Cfgprobe64.sys.
+  explicit DialogRun(const std::wstring& name, const std::wstring& library = L"kb20\\Cfgprobe64.dll",
+                     const std::wstring& driver = L"");
   ~DialogRun();
   DialogRun(const DialogRun&) = delete;
   DialogRun& operator=(const DialogRun&) = delete;

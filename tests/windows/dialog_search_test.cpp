@@ -7,6 +7,7 @@
 
 #include "app/system_info_tool.h"
 #include "os/platform.h"
+#include "tests/windows/access_driver_session.h"
 #include "tests/windows/check.h"
 #include "tests/windows/dialog_driver.h"
 
@@ -40,11 +41,30 @@ const std::string kKb20Search =
     "box owner=main icon=none caption=Spanfinder64 text=Nordvale products are working. There is no need to "
     "change the resource range.\n";
 
+const std::wstring kKb20Blocks =
+    L"0xF1400000-0xF1FFFFFF\n0xF0800000-0xF13FFFFF\n0xF3400000-0xF3FFFFFF\n0xF2800000-0xF33FFFFF\n";
+const std::string kKb20Ini =
+    "[USE]\r\nVer=1011\r\nSATA1=1\r\nSATA2=1\r\nPCCard=1\r\nSxS=1\r\nI/O=0\r\nUSB=1\r\n"
+    "PayloadSize=0\r\nSataSSC=0\r\n"
+    "StartAdrs=0xF1400000\r\nEndAdrs=0xF1FFFFFF\r\n"
+    ";StartAdrs=0xF0800000\r\n;EndAdrs=0xF13FFFFF\r\n"
+    ";StartAdrs=0xF3400000\r\n;EndAdrs=0xF3FFFFFF\r\n"
+    ";StartAdrs=0xF2800000\r\n;EndAdrs=0xF33FFFFF\r\n";
+
 std::string iniText(const std::wstring& file) {
   const std::string bytes = wintest::readTextFile(file);
   std::string text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text += bytes[i];  // ASCII in UTF-16LE
   return text;
+}
+
+// What a completed Search of the KB20 with Space Size C00000 leaves: the memory
+// window in Start and End, four blocks in the result box and in KB20.ini.
+void checkKb20Results(const DialogRun& run) {
+  CHECK_EQ(run.text(kStart), std::wstring(L"F0000000"));
+  CHECK_EQ(run.text(kEnd), std::wstring(L"F3FFFFFF"));
+  CHECK_EQ(run.text(kResult), kKb20Blocks);
+  CHECK_EQ(iniText(run.folder() + L"\\KB20.ini"), kKb20Ini);
 }
 
 }  // namespace
@@ -69,21 +89,34 @@ WIN_TEST(DialogSearch, ABoardButtonATypedSizeAndSearchFillTheBoxesAndTheIniFile)
   CHECK_EQ(working->text, kWorking);
   CHECK(!run.answerBox(1500).has_value());
 
-  CHECK_EQ(run.text(kStart), std::wstring(L"F0000000"));
-  CHECK_EQ(run.text(kEnd), std::wstring(L"F3FFFFFF"));
-  CHECK_EQ(run.text(kResult),
-           std::wstring(L"0xF1400000-0xF1FFFFFF\n0xF0800000-0xF13FFFFF\n0xF3400000-0xF3FFFFFF\n0xF2800000-0xF33FFFFF\n"));
-  CHECK_EQ(iniText(run.folder() + L"\\KB20.ini"),
-           std::string("[USE]\r\nVer=1011\r\nSATA1=1\r\nSATA2=1\r\nPCCard=1\r\nSxS=1\r\nI/O=0\r\nUSB=1\r\n"
-                       "PayloadSize=0\r\nSataSSC=0\r\n"
-                       "StartAdrs=0xF1400000\r\nEndAdrs=0xF1FFFFFF\r\n"
-                       ";StartAdrs=0xF0800000\r\n;EndAdrs=0xF13FFFFF\r\n"
-                       ";StartAdrs=0xF3400000\r\n;EndAdrs=0xF3FFFFFF\r\n"
-                       ";StartAdrs=0xF2800000\r\n;EndAdrs=0xF33FFFFF\r\n"));
+  checkKb20Results(run);
   DWORD exitCode = 99;
   CHECK(run.close(&exitCode));
   CHECK_EQ(exitCode, DWORD{0});
   CHECK_EQ(run.libraryLog(), "init\nsettext 1020 C00000\n" + kKb20Search + "exit\n");
+}
+
+// The same Search with nothing standing in for the library: the real
+// Cfgprobe64.dll installs the model build of the access driver through Wine's
+// service manager, and the board is found by scanning the model's PCI functions
+// through the driver's port requests. Closing the program stops and removes it.
+WIN_TEST(DialogSearch, TheRealLibraryAndTheModelDriverFindTheBoard) {
+  DialogRun run(L"dialog-model-driver", L"Cfgprobe64.dll", L"model\\Cfgprobe64.sys");
+  REQUIRE(run.main() != nullptr);
+  const wintest::ServiceState service = wintest::driverService();
+  CHECK_EQ(service.state, DWORD{SERVICE_RUNNING});
+  CHECK(service.binaryPath.find("dialog-model-driver\\Cfgprobe64.sys") != std::string::npos);
+  run.click(kKB20);
+  run.type(kSpaceSize, L"C00000");
+  run.clickLater(kSearch);
+  CHECK_EQ(run.answerBox().value_or(wintest::ShownBox{}).text, kCompleted);
+  CHECK_EQ(run.answerBox().value_or(wintest::ShownBox{}).text, kWorking);
+  checkKb20Results(run);
+  DWORD exitCode = 99;
+  CHECK(run.close(&exitCode));
+  CHECK_EQ(exitCode, DWORD{0});
+  CHECK(!wintest::driverService().exists);
+  CHECK(wintest::deviceGone(5000));
 }
 
 // The stand-in points its export at a function that finds nothing once a Search

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cfgprobe/cfgprobe.h"
+#include "tests/windows/access_driver_session.h"
 #include "tests/windows/check.h"
 #include "tests/windows/win32_helpers.h"
 
@@ -24,36 +25,6 @@ std::string exportedModuleName(HMODULE module) {
   if (!entry.VirtualAddress) return {};
   const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
   return reinterpret_cast<const char*>(base + exports->Name);
-}
-
-struct ServiceRecord {
-  bool exists = false;
-  DWORD error = 0;
-  std::string binaryPath;
-  DWORD type = 0, start = 0;
-};
-
-ServiceRecord driverService() {
-  ServiceRecord r;
-  const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (!manager) return r;
-  if (const SC_HANDLE service = ::OpenServiceA(manager, "Cfgprobe64", SERVICE_QUERY_CONFIG)) {
-    r.exists = true;
-    DWORD needed = 0;
-    ::QueryServiceConfigA(service, nullptr, 0, &needed);
-    std::string buffer(needed, '\0');
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (needed && ::QueryServiceConfigA(service, config, needed, &needed)) {
-      r.binaryPath = config->lpBinaryPathName ? config->lpBinaryPathName : "";
-      r.type = config->dwServiceType;
-      r.start = config->dwStartType;
-    }
-    ::CloseServiceHandle(service);
-  } else {
-    r.error = ::GetLastError();
-  }
-  ::CloseServiceHandle(manager);
-  return r;
 }
 
 }  // namespace
@@ -122,7 +93,7 @@ WIN_TEST(Library, WithoutTheDriverTheDeviceIsNotFoundAndTheServiceIsRemovedAtExi
   CHECK_EQ(init(), -2);
   CHECK_EQ(lastError(), -2);
 
-  const ServiceRecord registered = driverService();
+  const wintest::ServiceState registered = wintest::driverService();
   CHECK(registered.exists);
   CHECK_EQ(registered.type, DWORD{SERVICE_KERNEL_DRIVER});
   CHECK_EQ(registered.start, DWORD{SERVICE_DEMAND_START});
@@ -130,7 +101,7 @@ WIN_TEST(Library, WithoutTheDriverTheDeviceIsNotFoundAndTheServiceIsRemovedAtExi
     wintest::fail(__FILE__, __LINE__, "binary path " + registered.binaryPath);
 
   CHECK_EQ(exit(), 1);
-  const ServiceRecord removed = driverService();
+  const wintest::ServiceState removed = wintest::driverService();
   CHECK(!removed.exists);
   CHECK_EQ(removed.error, DWORD{ERROR_SERVICE_DOES_NOT_EXIST});
   // Nothing of the first start is left for a second one: the same answer again.

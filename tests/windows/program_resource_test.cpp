@@ -55,7 +55,7 @@ std::u16string versionValue(const std::wstring& file, const std::wstring& key) {
 }
 
 struct FixedVersion {
-  DWORD fileMS = 0, fileLS = 0, translation = 0;
+  DWORD fileMS = 0, fileLS = 0, translation = 0, fileType = 0, fileSubtype = 0;
 };
 FixedVersion fixedVersion(const std::wstring& file) {
   DWORD unused = 0;
@@ -69,6 +69,8 @@ FixedVersion fixedVersion(const std::wstring& file) {
     const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);
     v.fileMS = info->dwFileVersionMS;
     v.fileLS = info->dwFileVersionLS;
+    v.fileType = info->dwFileType;
+    v.fileSubtype = info->dwFileSubtype;
   }
   if (::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4)
     std::memcpy(&v.translation, value, 4);
@@ -148,6 +150,21 @@ WIN_TEST(VersionBlocks, LibraryDescribesItselfAsTheConfigurationAccessProgram) {
   CHECK_EQ(versionValue(file, table + L"ProductVersion"), std::u16string(u"1, 0, 0, 0"));
   CHECK_EQ(versionValue(file, table + L"InternalName"), std::u16string(u"Cfgprobe"));
   CHECK_EQ(versionValue(file, table + L"OriginalFilename"), std::u16string(u"Cfgprobe.dll"));
+}
+
+// The driver's block says what it is: a system driver (VFT_DRV, VFT2_DRV_SYSTEM)
+// whose description names the access driver.
+WIN_TEST(VersionBlocks, DriverDescribesItselfAsTheAccessDriver) {
+  const std::wstring file = wintest::programFolder() + L"\\Cfgprobe64.sys";
+  const FixedVersion v = fixedVersion(file);
+  CHECK_EQ(v.fileMS, DWORD{0x00010000});
+  CHECK_EQ(v.translation, DWORD{(1200u << 16) | 0x0409u});
+  const std::wstring table = L"\\StringFileInfo\\040904b0\\";
+  CHECK_EQ(versionValue(file, table + L"FileDescription"), std::u16string(u"Cfgprobe64 hardware access driver"));
+  CHECK_EQ(versionValue(file, table + L"CompanyName"), std::u16string(u"Nordvale"));
+  CHECK_EQ(versionValue(file, table + L"OriginalFilename"), std::u16string(u"Cfgprobe64.sys"));
+  CHECK_EQ(v.fileType, DWORD{VFT_DRV});
+  CHECK_EQ(v.fileSubtype, DWORD{VFT2_DRV_SYSTEM});
 }
 
 WIN_TEST(Manifest, AsksForAdministratorRightsAndCommonControls6) {

@@ -9,7 +9,7 @@ shift
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver
 export WINEPREFIX=$build/wine-prefix
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 # No .NET or HTML engine installers; msinfo32 is the stand-in's (native), not Wine's own.
 export WINEDLLOVERRIDES="mscoree,mshtml=;msinfo32.exe=n"
 export LANG=C                              # an English user interface

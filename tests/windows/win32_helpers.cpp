@@ -56,6 +56,18 @@ std::string readTextFile(const std::wstring& path) {
   return text.str();
 }
 
+bool writeBinaryFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::string narrow(const std::wstring& path) { return std::string(path.begin(), path.end()); }
+
 Child::Child(const std::wstring& program, const std::wstring& folder) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

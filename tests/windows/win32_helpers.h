@@ -16,6 +16,10 @@ std::wstring programFolder();
 std::wstring scratchFolder(const std::wstring& name);
 bool copyFileInto(const std::wstring& source, const std::wstring& folder, const std::wstring& name);
 std::string readTextFile(const std::wstring& path);
+// The file made afresh with exactly these bytes; false when it could not be.
+bool writeBinaryFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+// An ASCII path as the library's ANSI calls take it.
+std::string narrow(const std::wstring& path);
 
 // A started program; ended (if still running) and its handles closed with the object.
 class Child {
