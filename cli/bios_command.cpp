@@ -76,8 +76,10 @@ int read(LibrarySession& session, const ControllerPlace& place, const BiosOption
   const fs::path target = hostPath(o.file);
   fs::path temporary = target;
   temporary += ".part";
-  auto path = libraryPath(place, o.file + ".part");
+  // The name refused is the user's, not the temporary one's.
+  auto path = libraryPath(place, o.file);
   if (!path) return kExitUsage;
+  *path += ".part";
   if (const int started = session.kx().getBiosData(o.index, path->data()); started != 1)
     return operationFailed("bios read", o.index, started);
   std::error_code ec;
@@ -130,8 +132,10 @@ int fileInfo(const BiosOptions& o) {
   const os::Platform facilities = host::ownFacilities();
   const auto library = AccessLibrary::load(facilities, error);
   if (!library) return failWith(kExitFailed, error);
+  const auto path = host::ownLibraryPath(o.file, error);
+  if (!path) return failWith(kExitUsage, "bios file-info: " + error);
   BIOSPROPERTYDATA bios{};
-  const int result = library->kx().getBiosFileInfo(o.file.c_str(), &bios);
+  const int result = library->kx().getBiosFileInfo(path->c_str(), &bios);
   if (result != 1) return failWith(kExitFailed, "bios file-info: " + o.file + ": " + resultText(result));
   std::printf("%s: BIOS %s, %s\n", o.file.c_str(), versionText(bios).c_str(), dateText(bios).c_str());
   return kExitDone;

@@ -8,44 +8,15 @@
 #include "cfgprobe/cfgprobe.h"
 #include "os/platform.h"
 #include "tests/windows/check.h"
+#include "tests/windows/made_device.h"
 #include "tests/windows/win32_helpers.h"
 
 namespace {
 
-// {4D36E97B-E325-11CE-BFC1-08002BE10318}: SCSI and RAID controllers.
-const os::Guid kScsiAdapters{0x4D36E97B, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+using wintest::kScsiAdapters;
+using wintest::MadeDevice;
 
 const std::uint8_t* bytes(const char* text) { return reinterpret_cast<const std::uint8_t*>(text); }
-
-// A device of the SCSI adapter class made for one check and removed after it.
-class MadeDevice {
- public:
-  MadeDevice() {
-    set_ = ::SetupDiCreateDeviceInfoList(reinterpret_cast<const GUID*>(&kScsiAdapters), nullptr);
-    if (set_ == INVALID_HANDLE_VALUE) return;
-    made_ = ::SetupDiCreateDeviceInfoA(set_, "SPANFINDERCHECK", reinterpret_cast<const GUID*>(&kScsiAdapters),
-                                       nullptr, nullptr, DICD_GENERATE_ID,
-                                       reinterpret_cast<SP_DEVINFO_DATA*>(&data));
-    // Registered, so that it has a hardware key.
-    made_ = made_ && ::SetupDiRegisterDeviceInfo(set_, reinterpret_cast<SP_DEVINFO_DATA*>(&data), 0, nullptr,
-                                                 nullptr, nullptr);
-  }
-  ~MadeDevice() {
-    if (set_ == INVALID_HANDLE_VALUE) return;
-    if (made_) ::SetupDiRemoveDevice(set_, reinterpret_cast<SP_DEVINFO_DATA*>(&data));
-    ::SetupDiDestroyDeviceInfoList(set_);
-  }
-  MadeDevice(const MadeDevice&) = delete;
-  MadeDevice& operator=(const MadeDevice&) = delete;
-  bool made() const { return made_; }
-  os::Handle set() const { return set_; }
-
-  os::DevInfoData data;
-
- private:
-  HDEVINFO set_ = INVALID_HANDLE_VALUE;
-  bool made_ = false;
-};
 
 }  // namespace
 
