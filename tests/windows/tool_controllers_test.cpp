@@ -16,7 +16,10 @@
 namespace {
 
 constexpr std::size_t kImageSize = 128 * 1024;
-constexpr DWORD kBiosTimeoutMs = 180000;
+// Under Wine on a busy 2-core machine: the controller search about a minute, a
+// 128 KiB operation about as long again.
+constexpr DWORD kSearchTimeoutMs = 240000;
+constexpr DWORD kBiosTimeoutMs = 480000;
 
 std::string unixLines(std::string text) {
   for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
@@ -73,41 +76,41 @@ struct ModelPc {
 
 }  // namespace
 
+// One write, read and compare of the image: every command runs the library's
+// controller search, which probes all 65536 PCI functions through the driver (about
+// a minute under Wine), and each 128 KiB operation sends 2048 block requests.
 WIN_TEST(ToolControllers, TheModelsControllerWithItsBiosWrittenReadComparedAndErased) {
   ModelPc pc(L"tool-controllers");
   REQUIRE(pc.ready);
 
-  // Erased, the chip holds no image (other checks of this run may have written one).
-  wintest::Run run = pc.spanfinder(L"bios erase 1");
-  CHECK_EQ(run.exitCode, DWORD{0});
-  CHECK_EQ(run.out, std::string("controller 1: the chip is erased\n"));
-  run = pc.spanfinder(L"controllers");
-  CHECK_EQ(run.exitCode, DWORD{0});
-  CHECK_EQ(run.err, std::string());
-  CHECK(has(run.out, "controller 1: bus 2, device 0, function 0\n  flash ID:     0xBFB5\n"));
-  CHECK(has(run.out, "  BIOS:         none (blank chip)\n"));
-
   // Written and verified in one command: erase, program, compare.
   const std::vector<std::uint8_t> bytes = image();
   REQUIRE(wintest::writeBinaryFile(pc.path(L"image.bin"), bytes));
-  run = pc.spanfinder(L"bios write 1 image.bin", kBiosTimeoutMs);
+  wintest::Run run = pc.spanfinder(L"bios write 1 image.bin", kBiosTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{0});
   CHECK_EQ(run.err, std::string());
   CHECK(has(run.out, "controller 1: image.bin written into the chip\n"));
   CHECK(has(run.out, "controller 1: the chip holds the image of image.bin\n"));
 
-  run = pc.spanfinder(L"controllers --json");
+  // Listed with the image's version and date; no device information here, so no
+  // description.
+  run = pc.spanfinder(L"controllers", kSearchTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{0});
-  CHECK(has(run.out, "\"index\": 1,"));
-  CHECK(has(run.out, "\"bus\": 2,"));
-  CHECK(has(run.out, "\"device\": 0,"));
-  CHECK(has(run.out, "\"function\": 0,"));
-  CHECK(has(run.out, "\"flashId\": \"0xBFB5\""));
-  CHECK(has(run.out, "\"version\": \"7.4.21\""));
-  CHECK(has(run.out, "\"date\": \"06/15/2011\""));
-  CHECK(has(run.out, "\"biosResult\": 1"));
-  run = pc.spanfinder(L"controllers");
-  CHECK(has(run.out, "  BIOS:         7.4.21, 06/15/2011\n"));
+  CHECK_EQ(run.err, std::string());
+  CHECK_EQ(run.out, std::string("controller 1: bus 2, device 0, function 0\n"
+                                "  flash ID:     0xBFB5\n"
+                                "  link speed:   port 0 no limit, port 1 no limit\n"
+                                "  description:  \n"
+                                "  BIOS:         7.4.21, 06/15/2011\n"));
+  run = pc.spanfinder(L"controllers --json", kSearchTimeoutMs);
+  CHECK_EQ(run.exitCode, DWORD{0});
+  CHECK_EQ(run.out, std::string("{\n  \"controllers\": [\n    {\n"
+                                "      \"bios\": {\n        \"date\": \"06/15/2011\",\n"
+                                "        \"version\": \"7.4.21\"\n      },\n"
+                                "      \"biosResult\": 1,\n      \"bus\": 2,\n      \"description\": \"\",\n"
+                                "      \"device\": 0,\n      \"flashId\": \"0xBFB5\",\n      \"function\": 0,\n"
+                                "      \"index\": 1,\n      \"port0Speed\": 0,\n      \"port1Speed\": 0\n"
+                                "    }\n  ]\n}\n"));
 
   // Read back byte for byte, through the .part file, which goes.
   run = pc.spanfinder(L"bios read 1 saved.bin --force", kBiosTimeoutMs);
@@ -123,27 +126,30 @@ WIN_TEST(ToolControllers, TheModelsControllerWithItsBiosWrittenReadComparedAndEr
   CHECK_EQ(run.err, std::string("spanfinder: bios read: kept.bin: exists already; --force replaces it\n"));
   CHECK(fileBytes(pc.path(L"kept.bin")) == std::vector<std::uint8_t>({1, 2, 3}));
 
-  // Compared: the same, then one byte changed near the end.
-  run = pc.spanfinder(L"bios compare 1 image.bin", kBiosTimeoutMs);
-  CHECK_EQ(run.exitCode, DWORD{0});
-  CHECK(has(run.out, "controller 1: the chip holds the image of image.bin\n"));
+  // Compared with one byte changed (early, as the compare ends at the first block
+  // that differs; the write above compared the chip with the image itself).
   std::vector<std::uint8_t> changed = bytes;
-  changed[kImageSize - 5] ^= 0x10;
+  changed[0x1234] ^= 0x10;
   REQUIRE(wintest::writeBinaryFile(pc.path(L"changed.bin"), changed));
   run = pc.spanfinder(L"bios compare 1 changed.bin", kBiosTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{1});
+  CHECK_EQ(run.out, std::string());
   CHECK_EQ(run.err, std::string("spanfinder: bios compare: controller 1: -205 (the chip differs from the file)\n"));
 
-  // Erased again: no image left to show.
-  CHECK_EQ(pc.spanfinder(L"bios erase 1").exitCode, DWORD{0});
-  run = pc.spanfinder(L"bios info 1");
+  // Erased: no image left to show.
+  run = pc.spanfinder(L"bios erase 1", kSearchTimeoutMs);
+  CHECK_EQ(run.exitCode, DWORD{0});
+  CHECK_EQ(run.out, std::string("controller 1: the chip is erased\n"));
+  run = pc.spanfinder(L"bios info 1", kSearchTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{1});
   CHECK(has(run.out, "  BIOS:         none (blank chip)\n"));
-  CHECK(has(run.err, "spanfinder: bios info: controller 1: -151 ("));
+  CHECK_EQ(run.err, std::string("spanfinder: bios info: controller 1: -151 (the chip holds no image: both pointer "
+                                "bytes (0x22, 0x24) are 0xFF)\n"));
 }
 
 // The library takes file names in the ANSI code page (1252 here): a name it cannot
-// hold is refused, naming the file, and nothing is made or touched.
+// hold is refused, naming the file, before the library or its driver is started,
+// and nothing is made or touched.
 WIN_TEST(ToolControllers, AFileNameOutsideTheCodePageIsRefused) {
   ModelPc pc(L"tool-code-page");
   REQUIRE(pc.ready);
@@ -196,7 +202,7 @@ DWORD portValue(wintest::MadeDevice& device, const char* name) {
 
 // The controller as device setup lists it on a PC: a SCSI adapter device at the
 // model controller's PCI place, with the filter driver's file in the Windows driver
-// folder. link-speed sets its values and marks its description; 0 0 takes the mark away.
+// folder. link-speed sets its values and marks its description.
 WIN_TEST(ToolControllers, LinkSpeedLimitsTheModelsControllersDevice) {
   ModelPc pc(L"tool-link-speed");
   REQUIRE(pc.ready);
@@ -221,7 +227,7 @@ WIN_TEST(ToolControllers, LinkSpeedLimitsTheModelsControllersDevice) {
   const std::string filter = std::string(windows) + "\\System32\\Drivers\\TavSCntl.sys";
   REQUIRE(wintest::writeBinaryFile(std::wstring(filter.begin(), filter.end()), {0x4D, 0x5A}));
 
-  wintest::Run run = pc.spanfinder(L"link-speed 1 1 0");
+  const wintest::Run run = pc.spanfinder(L"link-speed 1 1 0", kSearchTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{0});
   CHECK_EQ(run.err, std::string());
   CHECK_EQ(run.out, std::string("controller 1: link-speed limits set: port 0 1.5 Gbps, port 1 no limit\n"
@@ -229,13 +235,6 @@ WIN_TEST(ToolControllers, LinkSpeedLimitsTheModelsControllersDevice) {
   CHECK_EQ(portValue(device, "Port0"), DWORD{1});
   CHECK_EQ(portValue(device, "Port1"), DWORD{0});
   CHECK_EQ(description(device), std::string("SiI 3132 SATA Controller(1.5Gbps Driver)"));
-  run = pc.spanfinder(L"controllers");
-  CHECK(has(run.out, "  description:  SiI 3132 SATA Controller(1.5Gbps Driver)\n"));
-
-  run = pc.spanfinder(L"link-speed 1 0 0");
-  CHECK_EQ(run.exitCode, DWORD{0});
-  CHECK(has(run.out, "the filter driver TavSCntl is no longer the controller's lower filter\n"));
-  CHECK_EQ(description(device), std::string(name));
 
   if (const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
     if (const SC_HANDLE service = ::OpenServiceA(manager, "TavSCntl", SERVICE_ALL_ACCESS)) {
