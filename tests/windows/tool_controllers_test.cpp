@@ -162,14 +162,11 @@ WIN_TEST(ToolControllers, AFileNameOutsideTheCodePageIsRefused) {
   CHECK(!exists(pc.path(name + L".part")));
 
   REQUIRE(wintest::writeBinaryFile(pc.path(name), image()));
-  for (const wchar_t* command : {L"bios write 1 ", L"bios compare 1 "}) {
+  for (const wchar_t* command : {L"bios write 1 ", L"bios compare 1 ", L"bios file-info "}) {
     run = pc.spanfinder(command + name);
     CHECK_EQ(run.exitCode, DWORD{2});
-    CHECK(run.err.rfind("spanfinder: " + named + ": the access library cannot open a file of this name", 0) == 0);
+    CHECK(has(run.err, named + ": the access library cannot open a file of this name"));
   }
-  run = pc.spanfinder(L"bios file-info " + name);
-  CHECK_EQ(run.exitCode, DWORD{2});
-  CHECK(run.err.rfind("spanfinder: bios file-info: " + named + ": the access library cannot open", 0) == 0);
 
   // A name the code page holds reaches the library as that code page's text.
   REQUIRE(wintest::writeBinaryFile(pc.path(L"caf\u00E9.bin"), image()));
