@@ -1,6 +1,8 @@
 #pragma once
 // A device of the SCSI adapter class made through SetupAPI for one check, registered
 // so that it has a hardware key, and removed again with the object.
+#include <string>
+
 #include "os/platform.h"
 #include "tests/windows/win32_helpers.h"
 
@@ -15,6 +17,10 @@ class MadeDevice {
   bool made() const { return made_; }
   os::Handle set() const { return set_; }
   SP_DEVINFO_DATA* record() { return reinterpret_cast<SP_DEVINFO_DATA*>(&data); }
+  // A property as the system keeps it, all its bytes; empty when it has none.
+  std::string property(DWORD which);
+  // A DWORD value of the hardware key; 0xDEAD when it cannot be read.
+  DWORD portValue(const char* name);
 
   os::DevInfoData data;
 

@@ -21,10 +21,6 @@ constexpr std::size_t kImageSize = 128 * 1024;
 constexpr DWORD kSearchTimeoutMs = 240000;
 constexpr DWORD kBiosTimeoutMs = 480000;
 
-std::string unixLines(std::string text) {
-  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
-  return text;
-}
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -62,8 +58,8 @@ struct ModelPc {
   // Runs one command; its driver service must be gone once it has ended.
   wintest::Run spanfinder(const std::wstring& arguments, DWORD timeoutMs = 60000) const {
     wintest::Run run = wintest::runToEnd(folder + L"\\spanfinder.exe", arguments, folder, {}, timeoutMs);
-    run.out = unixLines(run.out);
-    run.err = unixLines(run.err);
+    run.out = wintest::unixLines(run.out);
+    run.err = wintest::unixLines(run.err);
     const wintest::ServiceState service = wintest::driverService();
     if (!run.ended || service.exists)
       wintest::fail(__FILE__, __LINE__,
@@ -175,28 +171,6 @@ WIN_TEST(ToolControllers, AFileNameOutsideTheCodePageIsRefused) {
   CHECK_EQ(run.out, std::string("caf\xC3\xA9.bin: BIOS 7.4.21, 06/15/2011\n"));
 }
 
-namespace {
-
-std::string description(wintest::MadeDevice& device) {
-  char text[512] = {};
-  DWORD needed = 0;
-  if (!::SetupDiGetDeviceRegistryPropertyA(device.set(), device.record(), SPDRP_DEVICEDESC, nullptr,
-                                           reinterpret_cast<BYTE*>(text), sizeof text - 1, &needed))
-    return {};
-  return text;
-}
-
-DWORD portValue(wintest::MadeDevice& device, const char* name) {
-  const HKEY key = ::SetupDiOpenDevRegKey(device.set(), device.record(), DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
-  if (key == INVALID_HANDLE_VALUE) return 0xDEAD;
-  DWORD value = 0xDEAD, size = sizeof value;
-  ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  ::RegCloseKey(key);
-  return value;
-}
-
-}  // namespace
-
 // The controller as device setup lists it on a PC: a SCSI adapter device at the
 // model controller's PCI place, with the filter driver's file in the Windows driver
 // folder. link-speed sets its values and marks its description.
@@ -229,9 +203,9 @@ WIN_TEST(ToolControllers, LinkSpeedLimitsTheModelsControllersDevice) {
   CHECK_EQ(run.err, std::string());
   CHECK_EQ(run.out, std::string("controller 1: link-speed limits set: port 0 1.5 Gbps, port 1 no limit\n"
                                 "the filter driver TavSCntl applies them when Windows next starts the controller\n"));
-  CHECK_EQ(portValue(device, "Port0"), DWORD{1});
-  CHECK_EQ(portValue(device, "Port1"), DWORD{0});
-  CHECK_EQ(description(device), std::string("SiI 3132 SATA Controller(1.5Gbps Driver)"));
+  CHECK_EQ(device.portValue("Port0"), DWORD{1});
+  CHECK_EQ(device.portValue("Port1"), DWORD{0});
+  CHECK_EQ(device.property(SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller(1.5Gbps Driver)\0", 41));
 
   if (const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
     if (const SC_HANDLE service = ::OpenServiceA(manager, "TavSCntl", SERVICE_ALL_ACCESS)) {
