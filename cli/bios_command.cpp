@@ -4,7 +4,6 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -42,14 +41,6 @@ std::optional<std::string> unreadable(const std::string& file) {
   return std::nullopt;
 }
 
-// The path of file as the library there opens it, in a buffer it may take as char*.
-std::optional<std::string> libraryPath(const ControllerPlace& place, const std::string& file) {
-  std::string error;
-  auto path = place.libraryPath(file, error);
-  if (!path) failWith(kExitUsage, error);
-  return path;
-}
-
 // Starts nothing: waits for the completion of an operation started, and turns its
 // outcome into an exit status with a line on failure.
 int completed(LibrarySession& session, const char* command, const char* label, int index) {
@@ -61,24 +52,22 @@ int completed(LibrarySession& session, const char* command, const char* label, i
   return kExitDone;
 }
 
-int compare(LibrarySession& session, const ControllerPlace& place, const BiosOptions& o, const char* command,
+// file is FILE as the library opens it.
+int compare(LibrarySession& session, std::string file, const BiosOptions& o, const char* command,
             const char* label) {
-  auto path = libraryPath(place, o.file);
-  if (!path) return kExitUsage;
-  if (const int started = session.kx().compareBiosData(o.index, path->data()); started != 1)
+  if (const int started = session.kx().compareBiosData(o.index, file.data()); started != 1)
     return operationFailed(command, o.index, started);
   if (const int status = completed(session, command, label, o.index); status != kExitDone) return status;
   std::printf("controller %d: the chip holds the image of %s\n", o.index, o.file.c_str());
   return kExitDone;
 }
 
-int read(LibrarySession& session, const ControllerPlace& place, const BiosOptions& o) {
+int read(LibrarySession& session, std::string file, const BiosOptions& o) {
   const fs::path target = hostPath(o.file);
   fs::path temporary = target;
   temporary += ".part";
-  auto path = libraryPath(place, o.file + ".part");
-  if (!path) return kExitUsage;
-  if (const int started = session.kx().getBiosData(o.index, path->data()); started != 1)
+  file += ".part";
+  if (const int started = session.kx().getBiosData(o.index, file.data()); started != 1)
     return operationFailed("bios read", o.index, started);
   std::error_code ec;
   if (const int status = completed(session, "bios read", "reading", o.index); status != kExitDone) {
@@ -95,14 +84,12 @@ int read(LibrarySession& session, const ControllerPlace& place, const BiosOption
   return kExitDone;
 }
 
-int write(LibrarySession& session, const ControllerPlace& place, const BiosOptions& o) {
-  auto path = libraryPath(place, o.file);
-  if (!path) return kExitUsage;
-  if (const int started = session.kx().setBiosData(o.index, path->data()); started != 1)
+int write(LibrarySession& session, const std::string& file, const BiosOptions& o) {
+  if (const int started = session.kx().setBiosData(o.index, std::string(file).data()); started != 1)
     return operationFailed("bios write", o.index, started);
   if (const int status = completed(session, "bios write", "writing", o.index); status != kExitDone) return status;
   std::printf("controller %d: %s written into the chip\n", o.index, o.file.c_str());
-  return o.noVerify ? kExitDone : compare(session, place, o, "bios write", "verifying");
+  return o.noVerify ? kExitDone : compare(session, file, o, "bios write", "verifying");
 }
 
 int erase(LibrarySession& session, const BiosOptions& o) {
@@ -116,10 +103,9 @@ int info(LibrarySession& session, const BiosOptions& o) {
   BIOSPROPERTYDATA bios{};
   const int result = session.kx().getBiosInfo(o.index, &bios);
   if (result == -105) return operationFailed("bios info", o.index, result);
-  std::printf("controller %d:\n  BIOS:         %s\n  link speed:   port 0 %s, port 1 %s\n  description:  %.*s\n",
+  std::printf("controller %d:\n  BIOS:         %s\n  link speed:   port 0 %s, port 1 %s\n  description:  %s\n",
               o.index, biosText(bios, result).c_str(), linkSpeedText(bios.nPort0Speed).c_str(),
-              linkSpeedText(bios.nPort1Speed).c_str(), static_cast<int>(strnlen(bios.szDescription, kDescriptionSize)),
-              bios.szDescription);
+              linkSpeedText(bios.nPort1Speed).c_str(), descriptionText(bios).c_str());
   return result == 1 ? kExitDone : operationFailed("bios info", o.index, result);
 }
 
@@ -130,8 +116,10 @@ int fileInfo(const BiosOptions& o) {
   const os::Platform facilities = host::ownFacilities();
   const auto library = AccessLibrary::load(facilities, error);
   if (!library) return failWith(kExitFailed, error);
+  const auto path = host::ownLibraryPath(o.file, error);
+  if (!path) return failWith(kExitUsage, "bios file-info: " + error);
   BIOSPROPERTYDATA bios{};
-  const int result = library->kx().getBiosFileInfo(o.file.c_str(), &bios);
+  const int result = library->kx().getBiosFileInfo(path->c_str(), &bios);
   if (result != 1) return failWith(kExitFailed, "bios file-info: " + o.file + ": " + resultText(result));
   std::printf("%s: BIOS %s, %s\n", o.file.c_str(), versionText(bios).c_str(), dateText(bios).c_str());
   return kExitDone;
@@ -176,13 +164,25 @@ void addOperation(CLI::App& bios, Dispatch& dispatch, const std::string& name, c
     dispatch.run = [o, name]() -> int {
       if (const auto status = refused(name, *o)) return *status;
       if (name == "file-info") return fileInfo(*o);
-      return runWithLibrary(*o->place, [&](ControllerPlace& place, LibrarySession& session) {
-        if (name == "read") return read(session, place, *o);
-        if (name == "compare") return compare(session, place, *o, "bios compare", "comparing");
-        if (name == "write") return write(session, place, *o);
+      // FILE as the library opens it, settled before the library starts: a name the
+      // library cannot take is refused without starting the access driver.
+      std::string file;
+      const auto nameFile = [&](ControllerPlace& place) -> std::optional<int> {
+        if (o->file.empty()) return std::nullopt;
+        std::string error;
+        const auto path = place.libraryPath(o->file, error);
+        if (!path) return failWith(kExitUsage, error);
+        file = *path;
+        return std::nullopt;
+      };
+      const auto operation = [&](ControllerPlace&, LibrarySession& session) {
+        if (name == "read") return read(session, file, *o);
+        if (name == "compare") return compare(session, file, *o, "bios compare", "comparing");
+        if (name == "write") return write(session, file, *o);
         if (name == "erase") return erase(session, *o);
         return info(session, *o);
-      });
+      };
+      return runWithLibrary(*o->place, operation, nameFile);
     };
   });
 }

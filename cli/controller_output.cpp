@@ -46,17 +46,20 @@ std::string flashIdText(std::uint16_t id) {
   return text;
 }
 
-// The description as recorded: at most its 64 bytes, up to the first zero.
-std::string descriptionOf(const BIOSPROPERTYDATA& bios) {
-  return std::string(bios.szDescription, strnlen(bios.szDescription, sizeof bios.szDescription));
-}
-
 std::string locationText(const SIIDEVICEINFO& info) {
   return "bus " + std::to_string(info.bBus) + ", device " + std::to_string(info.bDevice) + ", function " +
          std::to_string(info.bFunction);
 }
 
 }  // namespace
+
+// The description as recorded: at most its 64 bytes, up to the first zero. When
+// the system has no device information for the controller, the library leaves its
+// record's description as the search filled the table, all 0xFF bytes: none.
+std::string descriptionText(const BIOSPROPERTYDATA& bios) {
+  const std::string text(bios.szDescription, strnlen(bios.szDescription, sizeof bios.szDescription));
+  return text.find_first_not_of('\xFF') == std::string::npos ? std::string() : text;
+}
 
 std::string resultText(int code) {
   const auto it = kMeanings.find(code);
@@ -98,7 +101,7 @@ std::string controllersText(const std::vector<ControllerListing>& controllers) {
     text += "  flash ID:     " + flashIdText(c.info.wFlashID) + "\n";
     text += "  link speed:   port 0 " + linkSpeedText(c.bios.nPort0Speed) + ", port 1 " +
             linkSpeedText(c.bios.nPort1Speed) + "\n";
-    text += "  description:  " + descriptionOf(c.bios) + "\n";
+    text += "  description:  " + descriptionText(c.bios) + "\n";
     text += "  BIOS:         " + biosText(c.bios, c.biosResult) + "\n";
   }
   return text;
@@ -116,7 +119,7 @@ std::string controllersJson(const std::vector<ControllerListing>& controllers) {
                     {"flashId", flashIdText(c.info.wFlashID)},
                     {"port0Speed", c.bios.nPort0Speed},
                     {"port1Speed", c.bios.nPort1Speed},
-                    {"description", descriptionOf(c.bios)},
+                    {"description", descriptionText(c.bios)},
                     {"bios", bios},
                     {"biosResult", c.biosResult}});
   }

@@ -23,6 +23,9 @@ struct ControllerListing {
 };
 
 // "7.3.15, 10/27/2010"; "none (blank chip)" or "unreadable (...)" when there is no version.
+// A record's description as text: up to its first zero, empty when the library had
+// none to give (its bytes still the table's fill of 0xFF).
+std::string descriptionText(const BIOSPROPERTYDATA& bios);
 std::string biosText(const BIOSPROPERTYDATA& bios, int result);
 std::string versionText(const BIOSPROPERTYDATA& bios);
 std::string dateText(const BIOSPROPERTYDATA& bios);

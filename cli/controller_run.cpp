@@ -22,9 +22,11 @@ int operationFailed(const std::string& command, int index, int code) {
 bool outputIsTerminal() { return host::standardOutputIsTerminal(); }
 
 int runWithLibrary(const ControllerPlaceOptions& options,
-                   const std::function<int(ControllerPlace&, LibrarySession&)>& operation) {
+                   const std::function<int(ControllerPlace&, LibrarySession&)>& operation, const PlaceCheck& check) {
   const std::unique_ptr<ControllerPlace> place = options.open();
   if (!place) return kExitUsage;
+  if (check)
+    if (const auto status = check(*place)) return *status;
   int status = kExitFailed;
   {
     std::string error;

@@ -5,6 +5,7 @@
 // changed. Also the failure lines the commands share.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/access_library.h"
@@ -15,10 +16,15 @@ namespace cli {
 // The options that pick the place, and the place they pick.
 using PlaceOptions = std::shared_ptr<ControllerPlaceOptions>;
 
+// Checks made on the place before the library is loaded: an exit status ends the
+// run there, before the access driver is started.
+using PlaceCheck = std::function<std::optional<int>(ControllerPlace&)>;
+
 // The operation's exit status, or 2 when the place cannot be used and 1 when the
 // library cannot be loaded or started, or what the run changed cannot be kept.
 int runWithLibrary(const ControllerPlaceOptions& options,
-                   const std::function<int(ControllerPlace&, LibrarySession&)>& operation);
+                   const std::function<int(ControllerPlace&, LibrarySession&)>& operation,
+                   const PlaceCheck& check = {});
 
 // "spanfinder: COMMAND: controller INDEX: CODE (meaning)" on stderr; returns 1.
 int operationFailed(const std::string& command, int index, int code);

@@ -32,6 +32,10 @@ std::optional<std::string> whyUnreadable(const std::string& argument, const std:
 // the system's own, with its library loader.
 os::Platform ownFacilities();
 
+// A file the user named (UTF-8) as the library loaded with ownFacilities opens it,
+// or nothing with error set (one line naming the file).
+std::optional<std::string> ownLibraryPath(const std::string& userPath, std::string& error);
+
 // Whether standard output is a terminal (a progress bar is drawn there) rather
 // than a file or a pipe (which get plain lines).
 bool standardOutputIsTerminal();

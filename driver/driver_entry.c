@@ -98,6 +98,7 @@ static VOID NTAPI unload(PDRIVER_OBJECT driver) {
   RtlInitUnicodeString(&link, kLinkName);
   IoDeleteSymbolicLink(&link);
   if (driver->DeviceObject) IoDeleteDevice(driver->DeviceObject);
+  driverHardwareUnloading();
 }
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
@@ -105,6 +106,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
   UNICODE_STRING name, link;
   RtlInitUnicodeString(&name, kDeviceName);
   RtlInitUnicodeString(&link, kLinkName);
+  driverHardwareStarted();
   PDEVICE_OBJECT device = NULL;
   NTSTATUS status = IoCreateDevice(driver, 0, &name, FILE_DEVICE_UNKNOWN, FILE_DEVICE_SECURE_OPEN, TRUE, &device);
   if (!NT_SUCCESS(status)) return status;

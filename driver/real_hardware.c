@@ -46,3 +46,7 @@ const AccessHardware* driverHardware(void) {
                                           write8,     write32,     isRam,     stall};
   return &hardware;
 }
+
+/* The hardware itself keeps its state: nothing to do. */
+void driverHardwareStarted(void) {}
+void driverHardwareUnloading(void) {}

@@ -69,6 +69,8 @@ os::Platform ownFacilities() {
   return facilities;
 }
 
+std::optional<std::string> ownLibraryPath(const std::string& userPath, std::string&) { return userPath; }
+
 bool standardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 void removeCopy(const std::string& copy) { ::unlink(copy.c_str()); }

@@ -12,6 +12,7 @@
 
 #include "os/platform.h"
 #include "os/text.h"
+#include "os/win32/ansi_text.h"
 
 namespace cli::host {
 namespace {
@@ -109,6 +110,15 @@ std::optional<std::string> whyUnreadable(const std::string& argument, const std:
 }
 
 os::Platform ownFacilities() { return os::platform(); }
+
+// The library takes its file names in the ANSI code page; the tool has them in UTF-8.
+std::optional<std::string> ownLibraryPath(const std::string& userPath, std::string& error) {
+  std::string ansi;
+  if (os::win32::toAnsiCodePage(os::fromUtf8(userPath), ansi)) return ansi;
+  error = userPath + ": the access library cannot open a file of this name (a character outside the system's "
+                     "code page); rename the file or choose another folder";
+  return std::nullopt;
+}
 
 bool standardOutputIsTerminal() { return ::_isatty(::_fileno(stdout)) != 0; }
 

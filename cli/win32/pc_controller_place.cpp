@@ -2,8 +2,7 @@
 // files, service manager and device setup. Nothing is kept apart: the PC keeps it.
 #include "cli/controller_place.h"
 
-#include "os/text.h"
-#include "os/win32/ansi_text.h"
+#include "cli/host.h"
 
 namespace cli {
 namespace {
@@ -11,13 +10,8 @@ namespace {
 class ThisPc final : public ControllerPlace {
  public:
   const os::Platform& facilities() const override { return os::platform(); }
-  // The library takes its file names in the ANSI code page; the tool has them in UTF-8.
   std::optional<std::string> libraryPath(const std::string& userPath, std::string& error) const override {
-    std::string ansi;
-    if (os::win32::toAnsiCodePage(os::fromUtf8(userPath), ansi)) return ansi;
-    error = userPath + ": the access library cannot open a file of this name (a character outside the system's "
-                       "code page); rename the file or choose another folder";
-    return std::nullopt;
+    return host::ownLibraryPath(userPath, error);
   }
   void settle() override {}
   std::optional<std::string> keep() override { return std::nullopt; }

@@ -8,44 +8,15 @@
 #include "cfgprobe/cfgprobe.h"
 #include "os/platform.h"
 #include "tests/windows/check.h"
+#include "tests/windows/made_device.h"
 #include "tests/windows/win32_helpers.h"
 
 namespace {
 
-// {4D36E97B-E325-11CE-BFC1-08002BE10318}: SCSI and RAID controllers.
-const os::Guid kScsiAdapters{0x4D36E97B, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+using wintest::kScsiAdapters;
+using wintest::MadeDevice;
 
 const std::uint8_t* bytes(const char* text) { return reinterpret_cast<const std::uint8_t*>(text); }
-
-// A device of the SCSI adapter class made for one check and removed after it.
-class MadeDevice {
- public:
-  MadeDevice() {
-    set_ = ::SetupDiCreateDeviceInfoList(reinterpret_cast<const GUID*>(&kScsiAdapters), nullptr);
-    if (set_ == INVALID_HANDLE_VALUE) return;
-    made_ = ::SetupDiCreateDeviceInfoA(set_, "SPANFINDERCHECK", reinterpret_cast<const GUID*>(&kScsiAdapters),
-                                       nullptr, nullptr, DICD_GENERATE_ID,
-                                       reinterpret_cast<SP_DEVINFO_DATA*>(&data));
-    // Registered, so that it has a hardware key.
-    made_ = made_ && ::SetupDiRegisterDeviceInfo(set_, reinterpret_cast<SP_DEVINFO_DATA*>(&data), 0, nullptr,
-                                                 nullptr, nullptr);
-  }
-  ~MadeDevice() {
-    if (set_ == INVALID_HANDLE_VALUE) return;
-    if (made_) ::SetupDiRemoveDevice(set_, reinterpret_cast<SP_DEVINFO_DATA*>(&data));
-    ::SetupDiDestroyDeviceInfoList(set_);
-  }
-  MadeDevice(const MadeDevice&) = delete;
-  MadeDevice& operator=(const MadeDevice&) = delete;
-  bool made() const { return made_; }
-  os::Handle set() const { return set_; }
-
-  os::DevInfoData data;
-
- private:
-  HDEVINFO set_ = INVALID_HANDLE_VALUE;
-  bool made_ = false;
-};
 
 }  // namespace
 
@@ -210,25 +181,6 @@ struct Library : CKXACS {
   using CKXACS::GetDeviceDescription;
 };
 
-std::string property(MadeDevice& device, DWORD which) {
-  char text[512] = {};
-  DWORD needed = 0;
-  if (!::SetupDiGetDeviceRegistryPropertyA(device.set(), reinterpret_cast<SP_DEVINFO_DATA*>(&device.data), which,
-                                           nullptr, reinterpret_cast<BYTE*>(text), sizeof text - 1, &needed))
-    needed = 0;
-  return std::string(text, needed);
-}
-
-DWORD portValue(MadeDevice& device, const char* name) {
-  const HKEY key = ::SetupDiOpenDevRegKey(device.set(), reinterpret_cast<SP_DEVINFO_DATA*>(&device.data),
-                                          DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
-  if (key == INVALID_HANDLE_VALUE) return 0xDEAD;
-  DWORD value = 0xDEAD, size = sizeof value;
-  ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  ::RegCloseKey(key);
-  return value;
-}
-
 }  // namespace
 
 // The library's controller lookup and link-speed setting on a device of the SCSI
@@ -262,15 +214,15 @@ WIN_TEST(DeviceSetup, TheLibraryFindsTheControllersDeviceAndSetsItsLinkSpeedLimi
   // No filter driver file in the Windows driver folder: the service is not
   // registered (-301), but the device already carries the setting.
   CHECK_EQ(library.SetDeviceParameters(3, 0, 0, 1, 2), KxLong{-301});
-  CHECK_EQ(portValue(device, "Port0"), DWORD{1});
-  CHECK_EQ(portValue(device, "Port1"), DWORD{2});
-  CHECK_EQ(property(device, SPDRP_LOWERFILTERS), std::string("TavSCntl\0\0", 10));
-  CHECK_EQ(property(device, SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller(1.5Gbps Driver)\0", 41));
+  CHECK_EQ(device.portValue("Port0"), DWORD{1});
+  CHECK_EQ(device.portValue("Port1"), DWORD{2});
+  CHECK_EQ(device.property(SPDRP_LOWERFILTERS), std::string("TavSCntl\0\0", 10));
+  CHECK_EQ(device.property(SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller(1.5Gbps Driver)\0", 41));
 
   // Both limits 0: the values follow, the filter and the mark go.
   CHECK_EQ(library.SetDeviceParameters(3, 0, 0, 0, 0), KxLong{-301});
-  CHECK_EQ(portValue(device, "Port0"), DWORD{0});
-  CHECK_EQ(portValue(device, "Port1"), DWORD{0});
-  CHECK(property(device, SPDRP_LOWERFILTERS).find("TavSCntl") == std::string::npos);
-  CHECK_EQ(property(device, SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller\0", 25));
+  CHECK_EQ(device.portValue("Port0"), DWORD{0});
+  CHECK_EQ(device.portValue("Port1"), DWORD{0});
+  CHECK(device.property(SPDRP_LOWERFILTERS).find("TavSCntl") == std::string::npos);
+  CHECK_EQ(device.property(SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller\0", 25));
 }

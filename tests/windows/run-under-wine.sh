@@ -13,6 +13,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No .NET or HTML engine installers; msinfo32 is the stand-in's (native), not Wine's own.
 export WINEDLLOVERRIDES="mscoree,mshtml=;msinfo32.exe=n"
 export LANG=C                              # an English user interface
+export LC_CTYPE=C.UTF-8                    # host file names of any characters (the checks make some)
 unset LC_ALL LC_MESSAGES DISPLAY
 rm -rf "$WINEPREFIX"
 "$wine" wineboot -i >/dev/null 2>&1

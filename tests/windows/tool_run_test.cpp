@@ -16,12 +16,6 @@ std::wstring tool() { return wintest::programFolder() + L"\\spanfinder.exe"; }
 
 std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// Text-mode output with its Windows line ends made bare line feeds; a CR that was
-// not part of a line end stays and shows.
-std::string unixLines(std::string text) {
-  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
-  return text;
-}
 
 // The "ini" value cut to the file's name, as tests/data keeps it.
 std::string withIniFileNameOnly(std::string json) {
@@ -88,7 +82,7 @@ WIN_TEST(ToolAnalyze, TheSampleReportsGiveTheJsonOfTheNativeTool) {
     CHECK(run.ended);
     CHECK_EQ(run.exitCode, DWORD{0});
     CHECK_EQ(run.err, std::string());
-    CHECK_EQ(withIniFileNameOnly(unixLines(run.out)), c.json);
+    CHECK_EQ(withIniFileNameOnly(wintest::unixLines(run.out)), c.json);
   }
 }
 
@@ -101,7 +95,7 @@ WIN_TEST(ToolAnalyze, AReportOnStandardInputIsReadAsItsBytes) {
                                              folder, c.report);
   CHECK_EQ(run.exitCode, DWORD{0});
   CHECK_EQ(run.err, std::string());
-  CHECK_EQ(withIniFileNameOnly(unixLines(run.out)), c.json);
+  CHECK_EQ(withIniFileNameOnly(wintest::unixLines(run.out)), c.json);
 }
 
 WIN_TEST(ToolAnalyze, AReportThatCannotBeReadIsNamedWithExitStatus2) {
@@ -113,7 +107,7 @@ WIN_TEST(ToolAnalyze, AReportThatCannotBeReadIsNamedWithExitStatus2) {
   for (const auto& [report, error] : cases) {
     const wintest::Run run = wintest::runToEnd(tool(), L"analyze " + report + L" --board KB20 --memory-address 0", folder);
     CHECK_EQ(run.exitCode, DWORD{2});
-    CHECK_EQ(unixLines(run.err), error);
+    CHECK_EQ(wintest::unixLines(run.err), error);
     CHECK_EQ(run.out, std::string());
   }
 }
@@ -124,7 +118,7 @@ WIN_TEST(ToolSearch, FindsTheBoardThroughThePcsLibraryAndSystemInformationTool) 
   CHECK_EQ(run.exitCode, DWORD{0});
   std::string folder;
   for (wchar_t c : f.folder) folder += static_cast<char>(c);
-  CHECK_EQ(unixLines(run.out),
+  CHECK_EQ(wintest::unixLines(run.out),
            "Board: memory address 0xF2000000, I/O address 0x0000C001\n"
            "I/O window: 0x00000D00-0x0000FFFF, 0x3000 free bytes: found\n"
            "Memory window: 0xF0000000-0xF3FFFFFF\n"
@@ -173,7 +167,7 @@ WIN_TEST(ToolSearch, ASearchThatStopsSaysWhy) {
     const wintest::Run run = f.spanfinder(c.arguments);
     ::SetEnvironmentVariableW(L"SPANFINDER_MSINFO_EXIT", nullptr);
     CHECK_EQ(run.exitCode, DWORD{1});
-    CHECK_EQ(unixLines(run.err), c.err);
+    CHECK_EQ(wintest::unixLines(run.err), c.err);
   }
 }
 
@@ -184,7 +178,7 @@ WIN_TEST(ToolSearch, WhileTheProgramRunsTheToolLeavesThePcToIt) {
   REQUIRE(program.main() != nullptr);
   const wintest::Run run = wintest::runToEnd(tool(), L"search --board KB20", program.folder());
   CHECK_EQ(run.exitCode, DWORD{1});
-  CHECK_EQ(unixLines(run.err),
+  CHECK_EQ(wintest::unixLines(run.err),
            std::string("spanfinder: the program is running already on this logon: close it, then search again\n"));
   CHECK(program.close());
   CHECK_EQ(program.libraryLog(), std::string("init\nexit\n"));  // the tool's program never loaded it

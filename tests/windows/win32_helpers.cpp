@@ -66,6 +66,11 @@ bool writeBinaryFile(const std::wstring& path, const std::vector<std::uint8_t>& 
   return ok && written == bytes.size();
 }
 
+std::string unixLines(std::string text) {
+  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
 std::string narrow(const std::wstring& path) { return std::string(path.begin(), path.end()); }
 
 Child::Child(const std::wstring& program, const std::wstring& folder) {

@@ -18,6 +18,9 @@ bool copyFileInto(const std::wstring& source, const std::wstring& folder, const 
 std::string readTextFile(const std::wstring& path);
 // The file made afresh with exactly these bytes; false when it could not be.
 bool writeBinaryFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+// Text-mode output with its Windows line ends made bare line feeds; a CR that was
+// not part of a line end stays and shows.
+std::string unixLines(std::string text);
 // An ASCII path as the library's ANSI calls take it.
 std::string narrow(const std::wstring& path);
 
