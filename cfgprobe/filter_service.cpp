@@ -3,13 +3,12 @@
 #include <cstdio>
 
 #include "cfgprobe/library_state.h"
+#include "cfgprobe/driver_names.h"
 #include "cfgprobe/result_codes.h"
 #include "os/platform.h"
 
 namespace {
 
-constexpr char kFilterName[] = "TavSCntl";
-constexpr char kFilterNameWow64[] = "TavSCntl64";
 constexpr char kFilterDisplayName[] = "QS12A/QX12A Filter Driver";
 constexpr char kFilterPath[] = "System32\\Drivers\\%s.sys";
 constexpr char kFilterPathWow64[] = "SysWOW64\\Drivers\\%s.sys";
@@ -50,7 +49,7 @@ KxLong CKXACS::AddTAVSCNTLService() {
   const ServiceHandle manager(services.openSCManagerA(nullptr, kActiveDatabase, os::kScManagerCreateService));
   if (!manager.get()) return unregistered;
 
-  const char* name = wow64 ? kFilterNameWow64 : kFilterName;
+  const char* name = wow64 ? cfgprobe::kFilterNameWow64 : cfgprobe::kFilterName;
   char relativePath[kRelativePathSize];
   std::snprintf(relativePath, sizeof relativePath, wow64 ? kFilterPathWow64 : kFilterPath, name);
   char windows[kPathBufferSize] = {};

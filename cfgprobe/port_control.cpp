@@ -9,6 +9,7 @@
 #include "cfgprobe/controller_devices.h"
 #include "cfgprobe/controller_port.h"
 #include "cfgprobe/device_index.h"
+#include "cfgprobe/driver_names.h"
 #include "cfgprobe/result_codes.h"
 #include "os/platform.h"
 
@@ -19,8 +20,6 @@ constexpr std::uint32_t kSControlPort1 = 0x3F00;
 constexpr KxLong kHighestLimit = 2;
 constexpr char kPort0Value[] = "Port0";
 constexpr char kPort1Value[] = "Port1";
-constexpr char kFilterName[] = "TavSCntl";
-constexpr char kFilterNameWow64[] = "TavSCntl64";
 constexpr char kDescriptionMark[] = "(1.5Gbps Driver)";
 constexpr std::uint32_t kDescriptionBufferSize = 256;
 
@@ -68,8 +67,8 @@ class LimitWriter final : public cfgprobe::ControllerDeviceVisitor {
       int wow64 = 0;
       library_.Is64Win(&wow64);
       // The filter's name as a multi-string: the name, its zero and the list's zero.
-      char filters[sizeof kFilterNameWow64 + 1] = {};
-      const char* name = wow64 ? kFilterNameWow64 : kFilterName;
+      char filters[sizeof cfgprobe::kFilterNameWow64 + 1] = {};
+      const char* name = wow64 ? cfgprobe::kFilterNameWow64 : cfgprobe::kFilterName;
       std::memcpy(filters, name, std::strlen(name));
       setup.setDeviceRegistryPropertyA(set, &device, os::kSpdrpLowerFilters,
                                        reinterpret_cast<const std::uint8_t*>(filters),
