@@ -375,6 +375,39 @@ TEST_F(ControllerCli, ForceNoBackupAndYesDoWhatTheySay) {
   EXPECT_EQ(both.err, "spanfinder: --backup excludes --no-backup\n");
 }
 
+// A chip that erases more slowly than the library waits: the write after the erase
+// fails, and the tool names the command that writes the kept image back on the same
+// machine, with --force when the kept image is a blank chip's.
+TEST_F(ControllerCli, FailedWriteTellsHowToWriteTheBackupBack) {
+  write("new.bin", image("8.1.02", "01/15/2012"));
+  for (const bool blank : {false, true}) {
+    const std::string name = blank ? "blank" : "bios";
+    const fs::path profile = scratch_ / (name + ".json");
+    const std::string state = (scratch_ / (name + "-state")).string();
+    std::ofstream(profile) << R"({"windows": {"directory": "C:\\Windows", "version": "6.1", "language": "en"},
+      "pci": [], "resources": {"io": [], "memory": [], "problemDevices": []},
+      "controllers": [{"bus": 4, "device": 0, "function": 0, "globalRegisters": "0xF7C08000",
+      "portRegisters": "0xF7C00000", "flash": {"chipEraseMs": 250)"
+                           << (blank ? "" : R"(, "image": {"version": "7.3.15", "date": "10/27/2010"})") << "}}]}";
+    const std::vector<std::string> machine{"--machine", profile.string(), "--state", state};
+    const auto on = [&](std::vector<std::string> args) {
+      args.insert(args.end(), machine.begin(), machine.end());
+      return plain(args);
+    };
+    ASSERT_EQ(on({"bios", "read", "1", name + "-before.bin"}).status, 0);
+
+    const ToolRun w = on({"bios", "write", "1", "new.bin", "--backup", name + "-kept.bin"});
+    EXPECT_EQ(w.status, 1);
+    EXPECT_TRUE(read(name + "-kept.bin") == read(name + "-before.bin"));
+    EXPECT_EQ(read(name + "-kept.bin") == std::string(131072, '\xFF'), blank);
+    EXPECT_NE(w.err.find("spanfinder: the chip's former image is in " + name + "-kept.bin; to write it back: "
+                         "spanfinder bios write 1 " + name + "-kept.bin" + (blank ? " --force" : "") +
+                         " --machine " + profile.string() + " --state " + state + "\n"),
+              std::string::npos)
+        << w.err;
+  }
+}
+
 TEST_F(ControllerCli, LinkSpeedLimitMarksTheDescriptionFromTheNextRunAndNoLimitRemovesIt) {
   const ToolRun set = run({"link-speed", "1", "1", "0"});
   ASSERT_EQ(set.status, 0) << set.err;
