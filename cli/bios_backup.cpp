@@ -19,10 +19,11 @@ bool taken(const std::string& name) {
   return fs::exists(fs::path(os::fromUtf8(name)), ec) || ec;
 }
 
+// A word of the command as a shell or the command prompt takes it: quoted unless
+// it holds only characters neither gives a meaning.
 std::string commandWord(const std::string& word) {
-  if (!word.empty() && word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.,/:\\+=@") ==
-                           std::string::npos)
-    return word;
+  constexpr const char* kPlain = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.,/:\\+=@";
+  if (!word.empty() && word.find_first_not_of(kPlain) == std::string::npos) return word;
   return "\"" + word + "\"";
 }
 

@@ -9,7 +9,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "cli/bios_backup.h"
@@ -143,7 +142,7 @@ int erase(LibrarySession& session, const BiosOptions& o) {
   return kExitDone;
 }
 
-// The first of the file's first bytes (at most one more than the chip holds).
+// The file's first bytes: at most one more than the chip holds.
 std::string imageBytes(const std::string& file) {
   std::ifstream in(hostPath(file), std::ios::binary);
   std::string bytes(kChipBytes + 1, '\0');
@@ -192,10 +191,11 @@ int fileInfo(const BiosOptions& o) {
 
 // Checks made before the library is started, so that a mistyped name or a file
 // that must not be replaced costs nothing (and a write never erases the chip for
-// a file it cannot read).
+// a file it cannot read, or one that is not a BIOS for the controller unless forced).
 std::optional<int> refused(const std::string& operation, const BiosOptions& o) {
   const std::string command = "bios " + operation;
   std::error_code ec;
+  std::optional<std::string> forced;  // the rule a forced write's file breaks
   if (operation == "read") {
     if (fs::is_directory(hostPath(o.file), ec)) return failWith(kExitUsage, command + ": " + o.file + ": is a folder");
     if (fs::exists(hostPath(o.file), ec) && !o.force)
@@ -208,13 +208,10 @@ std::optional<int> refused(const std::string& operation, const BiosOptions& o) {
     if (!ec && size > kChipBytes)
       return failWith(kExitUsage, command + ": " + o.file + ": " + std::to_string(size) +
                                       " bytes, more than the 131072 of the flash chip");
-    if (const auto problem = optionRomProblem(imageBytes(o.file))) {
-      if (!o.force)
-        return failWith(kExitUsage, command + ": " + notThisControllersBios(o.file, *problem) +
-                                        "; nothing written (--force writes it anyway)");
-      std::fprintf(stderr, "spanfinder: %s: %s; written anyway, as --force asks\n", command.c_str(),
-                   notThisControllersBios(o.file, *problem).c_str());
-    }
+    forced = optionRomProblem(imageBytes(o.file));
+    if (forced && !o.force)
+      return failWith(kExitUsage, command + ": " + notThisControllersBios(o.file, *forced) +
+                                      "; nothing written (--force writes it anyway)");
   }
   if (operation == "erase" && !o.yes)
     return failWith(kExitUsage, command + ": controller " + std::to_string(o.index) +
@@ -223,6 +220,9 @@ std::optional<int> refused(const std::string& operation, const BiosOptions& o) {
                                     "erases it (keeping a backup first unless --no-backup)");
   if (!o.backup.empty() && (fs::exists(hostPath(o.backup), ec) || ec))
     return failWith(kExitUsage, command + ": " + o.backup + ": exists already; a backup never replaces a file");
+  if (forced)
+    std::fprintf(stderr, "spanfinder: %s: %s; written anyway, as --force asks\n", command.c_str(),
+                 notThisControllersBios(o.file, *forced).c_str());
   return std::nullopt;
 }
 
