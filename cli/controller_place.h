@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "os/platform.h"
 
@@ -35,6 +36,9 @@ class ControllerPlaceOptions {
   virtual ~ControllerPlaceOptions() = default;
   // The place, or nullptr after one line on stderr saying why it cannot be used.
   virtual std::unique_ptr<ControllerPlace> open() const = 0;
+  // The options that name the same place on a later command line (a reset never
+  // among them), for the commands the tool suggests; none where there is one place.
+  virtual std::vector<std::string> placeArguments() const { return {}; }
 };
 
 // Adds the place's options to a command.

@@ -72,6 +72,7 @@ void HostedMachine::addControllers() {
     setup.revision = c.revision;
     setup.flashManufacturer = c.flashManufacturer;
     setup.flashDevice = c.flashDevice;
+    setup.flashChipEraseMs = c.flashChipEraseMs;
     setup.flashImage = c.image;
     setup.sControl = c.sControl;
     m.addSiI3132(setup, c.description, [&c](DeviceNode& node) {

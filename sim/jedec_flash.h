@@ -46,6 +46,7 @@ class JedecFlash {
   std::uint8_t device() const;
   // How long an erase takes on the machine's clock (the part's typical times by default).
   void setEraseTimes(std::uint32_t chipMs, std::uint32_t sectorMs);
+  std::uint32_t sectorEraseMs() const { return sectorEraseMs_; }
 
   Mode mode();
   std::uint64_t bytesProgrammed() const;  // byte-program commands carried out

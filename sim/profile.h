@@ -37,6 +37,7 @@ struct ControllerProfile {
   std::uint8_t revision = 0x01;
   std::uint8_t flashManufacturer = 0xBF;
   std::uint8_t flashDevice = 0xB5;
+  std::optional<std::uint32_t> flashChipEraseMs;  // unset: the part's typical time
   // What the chip holds from address 0; empty: a blank (erased) chip. An image
   // described by version and date is built when the profile is read; one in a file
   // is read by loadProfile (profile_source.h), which knows the profile's folder.

@@ -42,9 +42,11 @@ std::vector<std::uint8_t> builtImage(const Value& value) {
 }
 
 void readFlash(const Value& value, ControllerProfile& controller) {
-  const Object flash = value.object({"manufacturer", "device", "image"});
+  const Object flash = value.object({"manufacturer", "device", "image", "chipEraseMs"});
   if (const auto manufacturer = flash.optional("manufacturer")) controller.flashManufacturer = byteCode(*manufacturer);
   if (const auto device = flash.optional("device")) controller.flashDevice = byteCode(*device);
+  if (const auto eraseMs = flash.optional("chipEraseMs"))
+    controller.flashChipEraseMs = static_cast<std::uint32_t>(eraseMs->integer(1, 60000));
   const auto image = flash.optional("image");
   if (!image) return;
   if (image->isString())

@@ -51,6 +51,7 @@ SiI3132::SiI3132(const SiI3132Setup& setup, os::Clock& clock)
       global_(std::make_shared<GlobalRegisters>(flash_)),
       ports_(std::make_shared<RegisterBlock>(kPortWindowSize)) {
   flash_->load(setup.flashImage);
+  if (setup.flashChipEraseMs) flash_->setEraseTimes(*setup.flashChipEraseMs, flash_->sectorEraseMs());
   for (int port = 0; port < 2; ++port) ports_->write32(kSControl[port], setup.sControl[port]);
 }
 

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "sim/jedec_flash.h"
@@ -32,6 +33,7 @@ struct SiI3132Setup {
   std::uint8_t revision = 0x01;
   std::uint8_t flashManufacturer = 0xBF;
   std::uint8_t flashDevice = 0xB5;
+  std::optional<std::uint32_t> flashChipEraseMs;  // unset: the part's typical time
   std::vector<std::uint8_t> flashImage;  // the chip's bytes from address 0; empty: erased
   std::array<std::uint32_t, 2> sControl{0x00000300, 0x00000300};  // SPD 0: no limit
 };

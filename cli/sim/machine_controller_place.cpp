@@ -68,6 +68,12 @@ class MachineControllerPlaceOptions final : public ControllerPlaceOptions {
     fs::path working = fs::current_path(ec);
     return std::make_unique<MachineControllerPlace>(std::move(hosted), working.lexically_normal());
   }
+  std::vector<std::string> placeArguments() const override {
+    std::vector<std::string> words;
+    if (!options.machine.empty()) words.insert(words.end(), {"--machine", options.machine});
+    if (!options.state.empty()) words.insert(words.end(), {"--state", options.state});
+    return words;
+  }
   MachineOptions options;
 };
 

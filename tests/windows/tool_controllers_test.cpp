@@ -24,17 +24,24 @@ constexpr DWORD kBiosTimeoutMs = 480000;
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// A 128 KiB option ROM whose version text "7.4.21" and date text "06/15/2011" lie
+// 128 KiB holding a 32 KiB option ROM for the SiI3132 (0x55 0xAA, 64 units of 512
+// bytes, the pointer at 0x18 to "PCIR" with vendor 0x1095 and device 0x3132, its
+// bytes adding up to 0) whose version text "7.4.21" and date text "06/15/2011" lie
 // where the bytes at 0x22 and 0x24 point.
 std::vector<std::uint8_t> image() {
   std::vector<std::uint8_t> bytes(kImageSize);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>((i * 37 + (i >> 8)) ^ 0xA5);
-  bytes[0] = 0x55, bytes[1] = 0xAA;
+  bytes[0] = 0x55, bytes[1] = 0xAA, bytes[2] = 0x40;
+  bytes[0x18] = 0xC0, bytes[0x19] = 0x01;
+  std::memcpy(&bytes[0x1C0], "PCIR\x95\x10\x32\x31", 8);
   std::memset(&bytes[0x20], 0, 0x60);
   bytes[0x22] = 0x40;
   bytes[0x24] = 0x60;
   std::memcpy(&bytes[0x40], "7.4.21", 6);
   std::memcpy(&bytes[0x60], "06/15/2011", 10);
+  unsigned sum = 0;
+  for (std::size_t i = 0; i < 0x7FFF; ++i) sum += bytes[i];
+  bytes[0x7FFF] = static_cast<std::uint8_t>(0x100 - sum % 256);
   return bytes;
 }
 
@@ -79,10 +86,11 @@ WIN_TEST(ToolControllers, TheModelsControllerWithItsBiosWrittenReadComparedAndEr
   ModelPc pc(L"tool-controllers");
   REQUIRE(pc.ready);
 
-  // Written and verified in one command: erase, program, compare.
+  // Written and verified in one command: erase, program, compare. The chip starts
+  // erased: there is nothing to keep.
   const std::vector<std::uint8_t> bytes = image();
   REQUIRE(wintest::writeBinaryFile(pc.path(L"image.bin"), bytes));
-  wintest::Run run = pc.spanfinder(L"bios write 1 image.bin", kBiosTimeoutMs);
+  wintest::Run run = pc.spanfinder(L"bios write 1 image.bin --no-backup", kBiosTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{0});
   CHECK_EQ(run.err, std::string());
   CHECK(has(run.out, "controller 1: image.bin written into the chip\n"));
@@ -108,6 +116,18 @@ WIN_TEST(ToolControllers, TheModelsControllerWithItsBiosWrittenReadComparedAndEr
                                 "      \"index\": 1,\n      \"port0Speed\": 0,\n      \"port1Speed\": 0\n"
                                 "    }\n  ]\n}\n"));
 
+  // One byte changed breaks the image's checksum: refused before the library
+  // starts, naming the file and the rule; the read below finds the chip as it was.
+  std::vector<std::uint8_t> changed = bytes;
+  changed[0x1234] ^= 0x10;
+  REQUIRE(wintest::writeBinaryFile(pc.path(L"changed.bin"), changed));
+  run = pc.spanfinder(L"bios write 1 changed.bin");
+  CHECK_EQ(run.exitCode, DWORD{2});
+  CHECK_EQ(run.out, std::string());
+  CHECK_EQ(run.err, std::string("spanfinder: bios write: changed.bin: not a BIOS for the SiI3132 controller: the "
+                                "32768 bytes of the image add up to 0xF0 modulo 256, not 0 (bad checksum); nothing "
+                                "written (--force writes it anyway)\n"));
+
   // Read back byte for byte, through the .part file, which goes.
   run = pc.spanfinder(L"bios read 1 saved.bin --force", kBiosTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{0});
@@ -124,18 +144,23 @@ WIN_TEST(ToolControllers, TheModelsControllerWithItsBiosWrittenReadComparedAndEr
 
   // Compared with one byte changed (early, as the compare ends at the first block
   // that differs; the write above compared the chip with the image itself).
-  std::vector<std::uint8_t> changed = bytes;
-  changed[0x1234] ^= 0x10;
-  REQUIRE(wintest::writeBinaryFile(pc.path(L"changed.bin"), changed));
   run = pc.spanfinder(L"bios compare 1 changed.bin", kBiosTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{1});
   CHECK_EQ(run.out, std::string());
   CHECK_EQ(run.err, std::string("spanfinder: bios compare: controller 1: -205 (the chip differs from the file)\n"));
 
-  // Erased: no image left to show.
+  // Erased once confirmed, after the chip's image is kept: no image left to show.
   run = pc.spanfinder(L"bios erase 1", kSearchTimeoutMs);
+  CHECK_EQ(run.exitCode, DWORD{2});
+  CHECK(has(run.err, "--yes erases it"));
+  run = pc.spanfinder(L"bios erase 1 --yes --backup kept.bin", kBiosTimeoutMs);
+  CHECK_EQ(run.exitCode, DWORD{2});
+  CHECK_EQ(run.err, std::string("spanfinder: bios erase: kept.bin: exists already; a backup never replaces a file\n"));
+  run = pc.spanfinder(L"bios erase 1 --yes --backup before-erase.bin", kBiosTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{0});
-  CHECK_EQ(run.out, std::string("controller 1: the chip is erased\n"));
+  CHECK(has(run.out, "reading: 100%\ncontroller 1: the chip's image (131072 bytes) kept in before-erase.bin\n"
+                     "controller 1: the chip is erased\n"));
+  CHECK(fileBytes(pc.path(L"before-erase.bin")) == bytes);
   run = pc.spanfinder(L"bios info 1", kSearchTimeoutMs);
   CHECK_EQ(run.exitCode, DWORD{1});
   CHECK(has(run.out, "  BIOS:         none (blank chip)\n"));
@@ -168,7 +193,8 @@ WIN_TEST(ToolControllers, AFileNameOutsideTheCodePageIsRefused) {
   REQUIRE(wintest::writeBinaryFile(pc.path(L"caf\u00E9.bin"), image()));
   run = pc.spanfinder(L"bios file-info caf\u00E9.bin");
   CHECK_EQ(run.exitCode, DWORD{0});
-  CHECK_EQ(run.out, std::string("caf\xC3\xA9.bin: BIOS 7.4.21, 06/15/2011\n"));
+  CHECK_EQ(run.out, std::string("caf\xC3\xA9.bin: BIOS 7.4.21, 06/15/2011\n"
+                                "caf\xC3\xA9.bin: a BIOS for the SiI3132 controller\n"));
 }
 
 // The controller as device setup lists it on a PC: a SCSI adapter device at the
