@@ -13,6 +13,7 @@
 #include "cli/controller_output.h"
 #include "cli/controller_run.h"
 #include "cli/host.h"
+#include "cli/output_place.h"
 #include "os/text.h"
 
 namespace cli {
@@ -133,6 +134,7 @@ std::optional<int> refused(const std::string& operation, const BiosOptions& o) {
   std::error_code ec;
   if (operation == "read") {
     if (fs::is_directory(hostPath(o.file), ec)) return failWith(kExitUsage, command + ": " + o.file + ": is a folder");
+    if (const auto problem = outputFileProblem(command + ": " + o.file, o.file)) return failWith(kExitUsage, *problem);
     if (fs::exists(hostPath(o.file), ec) && !o.force)
       return failWith(kExitUsage, command + ": " + o.file + ": exists already; --force replaces it");
   }

@@ -105,7 +105,8 @@ WIN_TEST(ToolControllers, TheModelsControllerWithItsBiosWrittenReadComparedAndEr
                                 "        \"version\": \"7.4.21\"\n      },\n"
                                 "      \"biosResult\": 1,\n      \"bus\": 2,\n      \"description\": \"\",\n"
                                 "      \"device\": 0,\n      \"flashId\": \"0xBFB5\",\n      \"function\": 0,\n"
-                                "      \"index\": 1,\n      \"port0Speed\": 0,\n      \"port1Speed\": 0\n"
+                                "      \"index\": 1,\n      \"port0Speed\": 0,\n      \"port1Speed\": 0,\n"
+                                "      \"storedLimits\": null\n"
                                 "    }\n  ]\n}\n"));
 
   // Read back byte for byte, through the .part file, which goes.
