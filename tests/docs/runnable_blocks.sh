@@ -15,6 +15,7 @@
 #
 # Usage: runnable_blocks.sh REPOSITORY BIN_FOLDER
 set -uo pipefail
+shopt -s nullglob
 root="$(cd "$1" && pwd)"
 bin="$(cd "$2" && pwd)"
 work="$(mktemp -d)"
