@@ -143,6 +143,8 @@ struct ServiceError {
   const char* cause;
 };
 
+void PrintTo(const ServiceError& e, std::ostream* os) { *os << e.error; }
+
 class DriverServiceErrors : public MachineCli, public ::testing::WithParamInterface<ServiceError> {};
 
 TEST_P(DriverServiceErrors, GiveTheSameCauseAfterSearchAndControllers) {
