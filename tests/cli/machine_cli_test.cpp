@@ -127,8 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                   R"({"driverFileMissing": true})",
                   {"spanfinder: Cfgprobe64.Dll: 900: Failed to initialize application.\n",
                    "spanfinder: the access library did not start: KX_InitLibrary returned -2 (its access driver "
-                   "Cfgprobe64.sys could not be installed or started): Cfgprobe64.sys is not in the current folder: "
-                   "put Cfgprobe64.sys beside"}},
+                   "Cfgprobe64.sys could not be installed or started): Cfgprobe64.sys is not in the current folder",
+                   ": put Cfgprobe64.sys beside"}},
         FaultCase{"ReportToolEndsWithAnError", R"({"systemInfoTool": {"exitStatus": 3}})",
                   {"701: An error occurred during the execution of the command."}},
         FaultCase{"ReportToolWritesNoReport", R"({"systemInfoTool": {"writesNoFile": true}})",
