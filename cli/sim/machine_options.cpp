@@ -32,8 +32,8 @@ void addMachineOptions(CLI::App& command, MachineOptions& options, bool withLang
   command.add_option("--machine", options.machine,
                      "A machine profile (.json file) or the name of an example machine (default: demo)");
   command.add_option("--state", options.state,
-                     "The folder the machine's drives live in (default: one per profile under "
-                     "$XDG_STATE_HOME/spanfinder)");
+                     "The folder the machine's drives live in: a new or empty one, which the tool marks as its own, "
+                     "or one it marked before (default: one per profile under $XDG_STATE_HOME/spanfinder)");
   command.add_flag("--reset", options.reset,
                    "Start the machine's state again from its profile: empties the state folder (only one this "
                    "tool made)");
