@@ -40,6 +40,7 @@ test: build
 
 # Only the tool and the libraries it loads.
 demo: configure
+	@echo "make demo: building the tool and the libraries it loads into $(BUILD) (about two minutes on a fresh 2-core machine)..."
 	@cmake --build --preset native -j $(JOBS) --target spanfinder >/dev/null
 	@bash cmake/demo.sh $(BUILD)/bin/spanfinder
 
@@ -71,6 +72,7 @@ fuzz: deps-fuzz
 install: configure
 	@cmake --build --preset native -j $(JOBS) --target spanfinder >/dev/null
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@bash cmake/after-install.sh $(PREFIX)
 
 clean:
 	@rm -rf build

@@ -14,7 +14,65 @@ bool bind(const os::Platform& facilities, os::Handle module, const char* name, E
   return entry != nullptr;
 }
 
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorInvalidImageHash = 577;
+constexpr std::uint32_t kErrorDriverBlocked = 1275;
+
+// "the access library did not start: KX_InitLibrary returned N (...)[; cause]".
+std::string initFailureText(const LibraryEntries& kx, int result, const os::Platform& facilities) {
+  std::string text = "the access library did not start: KX_InitLibrary returned " + std::to_string(result) +
+                     " (its access driver Cfgprobe64.sys could not be installed or started)";
+  const std::uint32_t error = kx.getDriverServiceError ? static_cast<std::uint32_t>(kx.getDriverServiceError()) : 0;
+  if (const std::string cause = driverServiceCause(error, driverFileHere(facilities)); !cause.empty())
+    text += ": " + cause;
+  return text;
+}
+
 }  // namespace
+
+std::string driverServiceCause(std::uint32_t error, bool fileHere) {
+  const std::string code = " (error " + std::to_string(error) + ")";
+  if (error == kErrorAccessDenied)
+    return "the service manager refused access" + code +
+           ": not run as administrator; run it from a command prompt opened as administrator";
+  if (error == os::kErrorFileNotFound || error == kErrorPathNotFound || !fileHere)
+    return "Cfgprobe64.sys is not in the current folder" + (error ? code : std::string()) +
+           ": put Cfgprobe64.sys beside Spanfinder64.exe and Cfgprobe64.dll in the current folder and run from there";
+  if (error == kErrorInvalidImageHash)
+    return "Windows refused the driver's signature" + code +
+           ": it loads only with test-signing on (and memory integrity off) or with a trusted signature; see "
+           "INSTALL.txt";
+  if (error == kErrorDriverBlocked)
+    return "Windows blocked the driver by policy" + code + ": a driver block list or policy forbids it here";
+  if (error != 0) return "the service manager's error " + std::to_string(error);
+  return {};
+}
+
+bool driverFileHere(const os::Platform& facilities) {
+  char16_t folder[os::kMaxPath] = {};
+  const std::uint32_t length = facilities.system->getCurrentDirectory(os::kMaxPath, folder);
+  if (length == 0 || length >= os::kMaxPath) return true;  // cannot tell: no cause claimed
+  std::u16string path(folder, length);
+  if (path.back() != u'\\') path += u'\\';
+  path += u"Cfgprobe64.sys";
+  const os::Handle file = facilities.files->createFile(path, 0, os::kFileShareRead, os::kOpenExisting);
+  if (!os::isValid(file)) return os::lastError() != os::kErrorFileNotFound && os::lastError() != kErrorPathNotFound;
+  facilities.files->closeFile(file);
+  return true;
+}
+
+std::string libraryStartFailure(const os::Platform& facilities) {
+  std::string error;
+  const auto library = AccessLibrary::load(facilities, error);
+  if (!library) return error;
+  const int up = library->kx().initLibrary();
+  if (up == 1) {
+    library->kx().exitLibrary();
+    return {};
+  }
+  return initFailureText(library->kx(), up, facilities);
+}
 
 std::unique_ptr<AccessLibrary> AccessLibrary::load(const os::Platform& facilities, std::string& error) {
   const os::Handle module = facilities.modules->loadLibrary(app::kLibraryFile);
@@ -38,6 +96,8 @@ std::unique_ptr<AccessLibrary> AccessLibrary::load(const os::Platform& facilitie
   bind(facilities, module, "KX_GetBiosFileInfo", e.getBiosFileInfo, missing);
   bind(facilities, module, "KX_GetBiosInfo", e.getBiosInfo, missing);
   bind(facilities, module, "KX_SetSControl", e.setSControl, missing);
+  std::string optional;
+  bind(facilities, module, "KX_GetDriverServiceError", e.getDriverServiceError, optional);
   if (!missing.empty()) {
     error = "the access library Cfgprobe64.Dll has no entry " + missing;
     return nullptr;
@@ -52,8 +112,7 @@ std::unique_ptr<LibrarySession> LibrarySession::open(const AccessLibrary& librar
   std::unique_ptr<LibrarySession> session(new LibrarySession(library.kx(), facilities));
   const LibraryEntries& kx = library.kx();
   if (const int up = kx.initLibrary(); up != 1) {
-    error = "the access library did not start: KX_InitLibrary returned " + std::to_string(up) +
-            " (its access driver Cfgprobe64.sys could not be installed or started)";
+    error = initFailureText(kx, up, facilities);
     return nullptr;
   }
   session->up_ = true;

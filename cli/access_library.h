@@ -31,7 +31,19 @@ struct LibraryEntries {
   int(OS_WINAPI* getBiosFileInfo)(const char*, BIOSPROPERTYDATA*) = nullptr;
   int(OS_WINAPI* getBiosInfo)(int, BIOSPROPERTYDATA*) = nullptr;
   int(OS_WINAPI* setSControl)(int, int, int) = nullptr;
+  // Optional (a library without it still serves): the Windows error with which the
+  // service manager last refused to open, register or start the driver's service.
+  int(OS_WINAPI* getDriverServiceError)() = nullptr;
 };
+
+// What a service manager error (KX_GetDriverServiceError; 0 for none) means for the
+// access driver, with its remedy: one clause, empty when there is nothing to add.
+// driverFileHere: whether Cfgprobe64.sys is in the current folder, where the
+// library installs it from.
+std::string driverServiceCause(std::uint32_t serviceError, bool driverFileHere);
+
+// Whether Cfgprobe64.sys is in the current folder of facilities.
+bool driverFileHere(const os::Platform& facilities);
 
 class AccessLibrary {
  public:
@@ -51,6 +63,12 @@ class AccessLibrary {
   os::Handle module_;
   LibraryEntries entries_;
 };
+
+// Why KX_InitLibrary fails on facilities, in one line: its result and, when it
+// can be told, the driver's cause and remedy. The library is loaded by name and
+// started once, as the program does (and shut down again when it does start,
+// which gives an empty line).
+std::string libraryStartFailure(const os::Platform& facilities);
 
 // One session of the library, from KX_InitLibrary to KX_ExitLibrary.
 class LibrarySession {

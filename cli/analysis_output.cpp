@@ -71,6 +71,31 @@ class TextPrinter final : public AnalysisPrinter {
            (!out.ioRoom ? "not checked" : *out.ioRoom ? "found" : "not found");
   }
 
+  static bool iniOpenFailed(const AnalysisOutcome& out) {
+    return !out.iniPath.empty() && std::any_of(out.messages.begin(), out.messages.end(), [](const ShownMessage& m) {
+             return m.id == resources::msg::kFileOpenFailed;
+           });
+  }
+
+  // The file a failure message is about, as "FILE: " before its number: the INI
+  // file for 703, 706 and a 510 that follows 703; the library the program loads by
+  // name for 900.
+  static std::string about(const AnalysisOutcome& out, const ShownMessage& m) {
+    using namespace resources::msg;
+    if (m.dialog) return {};
+    if (((m.id == kFileOpenFailed || m.id == kFileWriteFailed) && !out.iniPath.empty()) ||
+        (m.id == kAnalyzeFailed && iniOpenFailed(out)))
+      return iniName(out) + ": ";
+    if (m.id == kInitFailed) return "Cfgprobe64.Dll: ";
+    return {};
+  }
+
+  // What a 510 that names no file was about.
+  static std::string context(const AnalysisOutcome& out, const ShownMessage& m) {
+    if (m.dialog || m.id != resources::msg::kAnalyzeFailed || iniOpenFailed(out)) return {};
+    return " (the free-space search could not read the report)";
+  }
+
   // Completion messages for the user on stdout, failures on stderr naming the
   // INI file they are about. A line break inside a text would start a line
   // without the tool's name, so it becomes a blank.
@@ -78,10 +103,8 @@ class TextPrinter final : public AnalysisPrinter {
     std::string text = os::toUtf8(m.text);
     std::replace(text.begin(), text.end(), '\n', ' ');
     std::FILE* stream = m.dialog ? stdout : stderr;
-    const bool aboutIni = (m.id == resources::msg::kFileOpenFailed || m.id == resources::msg::kFileWriteFailed) &&
-                          !out.iniPath.empty();
-    std::fprintf(stream, "%s%s%u: %s\n", m.dialog ? "" : "spanfinder: ", aboutIni ? (iniName(out) + ": ").c_str() : "",
-                 static_cast<unsigned>(m.id), text.c_str());
+    std::fprintf(stream, "%s%s%u: %s%s\n", m.dialog ? "" : "spanfinder: ", about(out, m).c_str(),
+                 static_cast<unsigned>(m.id), text.c_str(), context(out, m).c_str());
     std::fflush(stream);
   }
 

@@ -13,6 +13,7 @@
 #include "cli/choices.h"
 #include "cli/html_output.h"
 #include "cli/command.h"
+#include "cli/output_place.h"
 #include "cli/report_file.h"
 #include "cli/report_headings.h"
 #include "os/platform.h"
@@ -80,7 +81,9 @@ int runAnalyze(const AnalyzeOptions& o) {
     if (!request.ioAddress) return usage("--io-address: not a 32-bit hexadecimal number: '" + o.ioAddress + "'");
   }
   if (!o.html.empty())
-    if (const auto problem = htmlTargetProblem(o.html)) return usage(*problem);
+    if (const auto problem = outputFileProblem("--html " + o.html, o.html)) return usage(*problem);
+  if (!o.iniDir.empty())
+    if (const auto problem = outputFolderProblem("--ini-dir " + o.iniDir, o.iniDir)) return usage(*problem);
   std::string unreadable;
   const auto report = ReportFile::open(o.report, unreadable);
   if (!report) return usage(unreadable);

@@ -18,6 +18,7 @@
 #include "cli/controller_run.h"
 #include "cli/host.h"
 #include "cli/option_rom.h"
+#include "cli/output_place.h"
 #include "os/text.h"
 
 namespace cli {
@@ -198,6 +199,7 @@ std::optional<int> refused(const std::string& operation, const BiosOptions& o) {
   std::optional<std::string> forced;  // the rule a forced write's file breaks
   if (operation == "read") {
     if (fs::is_directory(hostPath(o.file), ec)) return failWith(kExitUsage, command + ": " + o.file + ": is a folder");
+    if (const auto problem = outputFileProblem(command + ": " + o.file, o.file)) return failWith(kExitUsage, *problem);
     if (fs::exists(hostPath(o.file), ec) && !o.force)
       return failWith(kExitUsage, command + ": " + o.file + ": exists already; --force replaces it");
   }

@@ -16,13 +16,14 @@ struct ControllersOptions {
   bool json = false;
 };
 
-int listControllers(const ControllersOptions& o, LibrarySession& session) {
+int listControllers(const ControllersOptions& o, ControllerPlace& place, LibrarySession& session) {
   std::vector<ControllerListing> listed;
   for (int index = 1; index <= std::min(session.controllers(), kDeviceTableSize); ++index) {
     ControllerListing c;
     c.index = index;
     if (session.kx().getSiI3132Info(index, &c.info) != 1) continue;
     c.biosResult = session.kx().getBiosInfo(index, &c.bios);
+    c.stored = storedLinkLimits(*place.facilities().setup, c.info.bBus, c.info.bDevice, c.info.bFunction);
     listed.push_back(c);
   }
   const std::string text = o.json ? controllersJson(listed) : controllersText(listed);
@@ -55,13 +56,14 @@ void addControllerCommands(CLI::App& app, Dispatch& dispatch) {
   CLI::App* list =
       app.add_subcommand("controllers",
                          "List the SiI3132 SATA controllers the access library finds: place on the bus, flash ID, "
-                         "link speed of both ports, description, and the BIOS version and date in the chip.");
+                         "link speed of both ports (in effect, and stored for the controller's next start), description, and the "
+                         "BIOS version and date in the chip.");
   controllers->place = addControllerPlaceOptions(*list);
   list->add_flag("--json", controllers->json, "Print one JSON object instead of text");
   list->callback([&dispatch, controllers] {
     dispatch.run = [controllers] {
-      return runWithLibrary(*controllers->place, [&](ControllerPlace&, LibrarySession& session) {
-        return listControllers(*controllers, session);
+      return runWithLibrary(*controllers->place, [&](ControllerPlace& place, LibrarySession& session) {
+        return listControllers(*controllers, place, session);
       });
     };
   });

@@ -101,6 +101,9 @@ std::string controllersText(const std::vector<ControllerListing>& controllers) {
     text += "  flash ID:     " + flashIdText(c.info.wFlashID) + "\n";
     text += "  link speed:   port 0 " + linkSpeedText(c.bios.nPort0Speed) + ", port 1 " +
             linkSpeedText(c.bios.nPort1Speed) + "\n";
+    if (c.stored)
+      text += "  stored limit: port 0 " + linkSpeedText(c.stored->port0) + ", port 1 " +
+              linkSpeedText(c.stored->port1) + " (from the controller's next start)\n";
     text += "  description:  " + descriptionText(c.bios) + "\n";
     text += "  BIOS:         " + biosText(c.bios, c.biosResult) + "\n";
   }
@@ -119,6 +122,8 @@ std::string controllersJson(const std::vector<ControllerListing>& controllers) {
                     {"flashId", flashIdText(c.info.wFlashID)},
                     {"port0Speed", c.bios.nPort0Speed},
                     {"port1Speed", c.bios.nPort1Speed},
+                    {"storedLimits", c.stored ? nlohmann::json{{"port0", c.stored->port0}, {"port1", c.stored->port1}}
+                                              : nlohmann::json(nullptr)},
                     {"description", descriptionText(c.bios)},
                     {"bios", bios},
                     {"biosResult", c.biosResult}});

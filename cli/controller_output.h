@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cfgprobe/cfgprobe.h"
+#include "cli/stored_link_limits.h"
 
 namespace cli {
 
@@ -20,6 +21,9 @@ struct ControllerListing {
   SIIDEVICEINFO info{};
   BIOSPROPERTYDATA bios{};
   int biosResult = 0;  // KX_GetBiosInfo: 1, -151 (blank chip), 0 (a register access failed)
+  // The limits stored for the controller's next start; the record's speeds are
+  // those in effect. Nothing when the system has no device for it.
+  std::optional<StoredLinkLimits> stored;
 };
 
 // "7.3.15, 10/27/2010"; "none (blank chip)" or "unreadable (...)" when there is no version.

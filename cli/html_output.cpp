@@ -33,14 +33,6 @@ std::optional<std::string> iniText(const std::optional<std::u16string>& path) {
 
 }  // namespace
 
-std::optional<std::string> htmlTargetProblem(const std::string& file) {
-  std::error_code ec;
-  if (fs::is_directory(file, ec)) return "--html " + file + ": is a folder";
-  const fs::path folder = fs::absolute(file, ec).parent_path();
-  if (ec || !fs::is_directory(folder, ec)) return "--html " + file + ": its folder does not exist";
-  return std::nullopt;
-}
-
 std::optional<std::string> writeHtmlReport(const HtmlRequest& request, os::Files& files, const AnalysisOutcome& out,
                                            std::vector<Block> blocks) {
   HtmlPage page;

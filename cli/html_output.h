@@ -23,10 +23,6 @@ struct HtmlRequest {
   BoardReading addresses;      // given on the command line (a Search's own reading wins)
 };
 
-// An error line when FILE cannot be written to (its folder is missing, or it is a
-// folder), checked before anything runs.
-std::optional<std::string> htmlTargetProblem(const std::string& file);
-
 // Builds the page and writes it; an error line when the file could not be written.
 std::optional<std::string> writeHtmlReport(const HtmlRequest& request, os::Files& files, const AnalysisOutcome& out,
                                            std::vector<Block> blocks);

@@ -23,7 +23,7 @@ struct ProgramSearchOutcome {
   std::optional<std::uint32_t> baseRegister;  // the board's base register as read
   bool libraryUp = false;         // the dialog came up with its library
   bool anotherCopyRan = false;    // the program ended at once: a copy of it runs on this logon
-  std::string libraryFailure;     // why the library did not come up, when the place can tell
+  std::string libraryFailure;     // why the library did not come up (one line), when the place can tell
   std::u16string reportPath;      // the report on the machine, once the Search asked for one
 };
 

@@ -9,6 +9,7 @@
 #include "cli/choices.h"
 #include "cli/html_output.h"
 #include "cli/command.h"
+#include "cli/output_place.h"
 #include "cli/program_run.h"
 #include "cli/report_headings.h"
 #include "cli/search_place.h"
@@ -33,7 +34,7 @@ std::uint8_t baseRegisterOffset(analysis::Board board) {
 
 int runSearch(const SearchOptions& o) {
   if (!o.html.empty())
-    if (const auto problem = htmlTargetProblem(o.html)) {
+    if (const auto problem = outputFileProblem("--html " + o.html, o.html)) {
       std::fprintf(stderr, "spanfinder: %s\n", problem->c_str());
       return kExitUsage;
     }
@@ -66,7 +67,7 @@ int runSearch(const SearchOptions& o) {
     }
   }
   if (!result.libraryUp && !result.libraryFailure.empty())
-    std::fprintf(stderr, "spanfinder: the access library did not load: %s\n", result.libraryFailure.c_str());
+    std::fprintf(stderr, "spanfinder: %s\n", result.libraryFailure.c_str());
   if (result.anotherCopyRan)
     std::fprintf(stderr, "spanfinder: the program is running already on this logon: close it, then search again\n");
   if (!out.completed) return kExitFailed;

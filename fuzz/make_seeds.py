@@ -57,7 +57,7 @@ def report_engine_seeds():
     ja = report(io=[(0x0D00, 0xFFFF, "PCI バス")], memory=[(0xF0000000, 0xF3FFFFFF, "PCI バス"),
                                                            (0xF1000000, 0xF10FFFFF, "デバイス")],
                 problems=[], headings=("[I/O]", "[メモリ]", "[問題のあるデバイス]"))
-    demo = (ROOT / "sim/demo/msinfo.txt").read_bytes()
+    demo = (ROOT / "sim/sample-reports/msinfo.txt").read_bytes()
     return {
         "worked-example-kb20": engine_seed(worked, 1, 0xE001, 0xF2000000, 0x600000),
         "worked-example-ka10-problem": engine_seed(worked, 0, 0xE001, 0xF2000000, 0x180000),

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 #include "os/posix/host.h"
 #include "os/text.h"
@@ -17,12 +18,41 @@ constexpr std::string_view kDriverService = "Cfgprobe64";
 constexpr std::string_view kDriverFile = "Cfgprobe64.sys";
 constexpr std::string_view kProgramFile = "Spanfinder64.exe";
 
-std::string prepare(const std::filesystem::path& folder, bool reset) {
+namespace fs = std::filesystem;
+
+// Why the folder cannot be used as a state folder; empty when it can: it is
+// missing, empty, marked, or the profile's own default place.
+std::string refusal(const fs::path& folder, bool ownPlace) {
   std::error_code ec;
-  if (reset) std::filesystem::remove_all(folder, ec);
-  if (ec) return "cannot reset the state folder " + folder.string() + ": " + ec.message();
-  std::filesystem::create_directories(folder / "C", ec);
+  const fs::file_status status = fs::status(folder, ec);
+  if (!fs::exists(status)) return {};
+  if (!fs::is_directory(status)) return folder.string() + ": is a file, not a state folder: nothing was changed";
+  if (ownPlace || fs::exists(folder / kStateMarkerFile, ec)) return {};
+  if (fs::is_empty(folder, ec) && !ec) return {};
+  return folder.string() + ": not a state folder of spanfinder (it holds other files and no " +
+         std::string(kStateMarkerFile) + "): nothing was changed; name a new or empty folder";
+}
+
+// Makes the state folder ready: refused as above, emptied on reset (all but its
+// marker), made with drive C and marked.
+std::string prepare(const fs::path& folder, bool reset, bool ownPlace) {
+  if (std::string problem = refusal(folder, ownPlace); !problem.empty()) return problem;
+  std::error_code ec;
+  if (reset && fs::is_directory(folder, ec)) {
+    std::vector<fs::path> entries;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
+      if (entry.path().filename() != kStateMarkerFile) entries.push_back(entry.path());
+    for (const fs::path& entry : entries)
+      if (!ec) fs::remove_all(entry, ec);
+    if (ec) return "cannot reset the state folder " + folder.string() + ": " + ec.message();
+  }
+  fs::create_directories(folder / "C", ec);
   if (ec) return "cannot create the state folder " + folder.string() + ": " + ec.message();
+  if (!fs::exists(folder / kStateMarkerFile, ec)) {
+    std::ofstream marker(folder / kStateMarkerFile, std::ios::binary);
+    marker << "A simulated machine's drives and state, kept by spanfinder; --reset empties this folder.\n";
+    if (!marker) return "cannot mark the state folder " + folder.string() + ": " + std::string(kStateMarkerFile);
+  }
   return {};
 }
 
@@ -44,7 +74,7 @@ std::optional<char> driveOf(std::u16string_view path) {
 
 std::variant<std::unique_ptr<HostedMachine>, std::string> HostedMachine::open(const MachineProfile& profile,
                                                                               const HostedMachineSetup& setup) {
-  if (std::string problem = prepare(setup.stateFolder, setup.reset); !problem.empty()) return problem;
+  if (std::string problem = prepare(setup.stateFolder, setup.reset, setup.ownPlace); !problem.empty()) return problem;
   const auto shipped = setup.stateFolder / "shipped";
   std::error_code ec;
   std::filesystem::remove_all(shipped, ec);  // made afresh from the profile every run

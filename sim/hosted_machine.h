@@ -8,6 +8,10 @@
 // load through the host's loader, so that the real access library runs on it.
 // Its controllers' flash chips, device settings and services are kept in the state
 // folder too, when a run saves them (saveState).
+//
+// A state folder carries a marker file, written when the folder is made (or an
+// empty one is taken). Nothing is ever deleted from a folder without it, so a
+// --state that names the wrong folder, or a file, costs the user nothing.
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -22,16 +26,23 @@ namespace sim {
 // The Windows folder the program runs in and the host folder holding what ships with it.
 inline constexpr std::u16string_view kProgramFolder = u"C:\\Tools";
 
+// The marker file of a state folder.
+inline constexpr std::string_view kStateMarkerFile = ".spanfinder-state";
+
 struct HostedMachineSetup {
   std::filesystem::path stateFolder;    // holds the drives (C: is stateFolder/C)
   std::filesystem::path workingFolder;  // the host folder behind kProgramFolder
   bool reset = false;                   // start the state folder again from the profile
+  // The folder is the profile's default one, a place of this tool's own: one found
+  // there without the marker (made before folders carried it) is taken and marked.
+  bool ownPlace = false;
 };
 
 class HostedMachine {
  public:
-  // Builds the machine; a message saying what is wrong when the state folder
-  // cannot be made ready.
+  // Builds the machine; a message naming the state folder when it cannot be made
+  // ready, or is a file, or is a folder with other files and no marker (then
+  // nothing in it has been touched).
   static std::variant<std::unique_ptr<HostedMachine>, std::string> open(const MachineProfile& profile,
                                                                         const HostedMachineSetup& setup);
 

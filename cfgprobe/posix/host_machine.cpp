@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 
 #include "os/platform.h"
@@ -26,8 +27,16 @@ std::string folderOfThisLibrary() {
 void adoptHostMachine() {
   static std::atomic<bool> tried{false};
   if (os::platformInstalled() || tried.exchange(true)) return;
-  void* machine = ::dlopen((folderOfThisLibrary() + "libspanfinder_standalone.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!machine) return;  // no machine: the calls fail as on a PC without the driver
+  const std::string file = folderOfThisLibrary() + "libspanfinder_standalone.so";
+  void* machine = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!machine) {  // no machine: the calls fail as on a PC without the driver, and the process is told why
+    const char* why = ::dlerror();
+    std::fprintf(stderr,
+                 "spanfinder: %s cannot be loaded (%s): libCfgprobe64.so has no machine to run on; copy "
+                 "libspanfinder_standalone.so and libspanfinder_os.so beside it\n",
+                 file.c_str(), why ? why : "no reason given");
+    return;
+  }
   using Adopt = int (*)();
   if (const auto adopt = reinterpret_cast<Adopt>(::dlsym(machine, "spanfinder_adopt_machine"))) adopt();
   // The library stays loaded: the machine it installed lives in it.

@@ -81,7 +81,7 @@ class MachineControllerPlaceOptions final : public ControllerPlaceOptions {
 
 std::shared_ptr<ControllerPlaceOptions> addControllerPlaceOptions(CLI::App& command) {
   auto place = std::make_shared<MachineControllerPlaceOptions>();
-  addMachineOptions(command, place->options, true, false);
+  addMachineOptions(command, place->options, false);
   return place;
 }
 

@@ -28,13 +28,15 @@ std::filesystem::path workingFolder() {
 
 }  // namespace
 
-void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset, bool withLanguage) {
+void addMachineOptions(CLI::App& command, MachineOptions& options, bool withLanguage) {
   command.add_option("--machine", options.machine,
                      "A machine profile (.json file) or the name of an example machine (default: demo)");
   command.add_option("--state", options.state,
-                     "The folder the machine's drives live in (default: one per profile under "
-                     "$XDG_STATE_HOME/spanfinder)");
-  if (withReset) command.add_flag("--reset", options.reset, "Start the machine's state again from its profile");
+                     "The folder the machine's drives live in: a new or empty one, which the tool marks as its own, "
+                     "or one it marked before (default: one per profile under $XDG_STATE_HOME/spanfinder)");
+  command.add_flag("--reset", options.reset,
+                   "Start the machine's state again from its profile: empties the state folder (only one this "
+                   "tool made)");
   if (!withLanguage) return;
   command.add_option("--language", options.language,
                      "The machine's Windows language, which the program's messages and the report follow: en or ja "
@@ -57,6 +59,7 @@ std::unique_ptr<sim::HostedMachine> openMachine(const MachineOptions& options) {
     setup.stateFolder = options.state;
   } else if (const auto folder = sim::defaultStateFolder(named.id)) {
     setup.stateFolder = *folder;
+    setup.ownPlace = true;
   } else {
     return refuse("no state folder for " + named.name + ": give --state, or set XDG_STATE_HOME or HOME");
   }

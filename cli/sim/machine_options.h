@@ -21,7 +21,7 @@ struct MachineOptions {
 };
 
 // withLanguage: the command's output follows the machine's Windows language.
-void addMachineOptions(CLI::App& command, MachineOptions& options, bool withReset, bool withLanguage = true);
+void addMachineOptions(CLI::App& command, MachineOptions& options, bool withLanguage = true);
 
 // The machine the options name, or nullptr after one line on stderr saying what
 // is wrong (the profile file and key, the state folder, the language).

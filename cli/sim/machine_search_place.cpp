@@ -6,6 +6,7 @@
 
 #include "app/target_boards.h"
 #include "app/version_resource.h"
+#include "cli/access_library.h"
 #include "cli/search_place.h"
 #include "cli/sim/machine_options.h"
 #include "os/posix/host.h"
@@ -73,7 +74,11 @@ class MachinePlace final : public SearchPlace {
     giveProgramItsVersion(machine);
     machine.install();
     ProgramSearchOutcome result = runProgramSearch(machine.platform(), request, onBlock);
-    if (!result.libraryUp) result.libraryFailure = os::hostModulesLastFailure();
+    if (!result.libraryUp && !result.anotherCopyRan) {
+      const std::string why = os::hostModulesLastFailure();
+      result.libraryFailure =
+          why.empty() ? libraryStartFailure(machine.platform()) : "the access library did not load: " + why;
+    }
     return result;
   }
 
@@ -111,7 +116,7 @@ const char* const kDefaultBoardHelp = "default: the board on the machine's bus";
 
 std::shared_ptr<SearchPlaceOptions> addSearchPlaceOptions(CLI::App& command) {
   auto place = std::make_shared<MachinePlaceOptions>();
-  addMachineOptions(command, place->options, true);
+  addMachineOptions(command, place->options);
   return place;
 }
 

@@ -3,6 +3,7 @@
 // manager, the command interpreter, msinfo32 and the files are the PC's own.
 #include "app/library_entries.h"
 #include "app/texts.h"
+#include "cli/access_library.h"
 #include "cli/search_place.h"
 #include "os/platform.h"
 
@@ -10,8 +11,8 @@ namespace cli {
 namespace {
 
 // Why the program's library did not load, when loading it is what failed; empty
-// when it loads and has its entry (then its initialisation failed, which message
-// 900 says).
+// when it loads and has its entry (then its initialisation failed: why is asked
+// of the library itself).
 std::string whyNoLibrary(const os::Platform& pc) {
   const std::string name = "Cfgprobe64.Dll";
   const os::Handle library = pc.modules->loadLibrary(app::kLibraryFile);
@@ -35,7 +36,10 @@ class ThisPc final : public SearchPlace {
   ProgramSearchOutcome search(const ProgramSearchRequest& request, const BlockSink& onBlock) override {
     const os::Platform& pc = os::platform();
     ProgramSearchOutcome result = runProgramSearch(pc, request, onBlock);
-    if (!result.libraryUp && !result.anotherCopyRan) result.libraryFailure = whyNoLibrary(pc);
+    if (!result.libraryUp && !result.anotherCopyRan) {
+      const std::string why = whyNoLibrary(pc);
+      result.libraryFailure = why.empty() ? libraryStartFailure(pc) : "the access library did not load: " + why;
+    }
     return result;
   }
 

@@ -52,6 +52,7 @@ extern "C" __attribute__((visibility("default"))) int spanfinder_adopt_machine()
     setup.stateFolder = state;
   } else if (const auto folder = sim::defaultStateFolder(named.id)) {
     setup.stateFolder = *folder;
+    setup.ownPlace = true;
   } else {
     return refuse("no state folder: set SPANFINDER_STATE, XDG_STATE_HOME or HOME");
   }

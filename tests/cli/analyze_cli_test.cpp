@@ -101,13 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "I/O window: not analysed\nMemory window: not analysed\n",
                 "spanfinder: 501: Because there are no signs of resource allocation analysis is impossible.\n", "null",
                 "null"},
-        Failure{"iniDirMissing",
-                {"--board", "KB40", "--memory-address", "F2000000", "--ini-dir", "/nonexistent/dir"},
-                "Memory window: 0xF0000000-0xF3FFFFFF\nFree blocks: 0 of 0x600000 bytes\n",
-                "spanfinder: /nonexistent/dir/KB40.ini: 703: Failed to open file.\n"
-                "spanfinder: /nonexistent/dir/KB40.ini: 703: Failed to open file.\n"
-                "spanfinder: 510: Analyze failed.\n",
-                nullptr, R"({"start":"0xF0000000","end":"0xF3FFFFFF"})"},
         Failure{"noRangeHoldsTheAddress",
                 {"--board", "KB20", "--memory-address", "10000000", "--io-address", "20000"},
                 "I/O window: none (no I/O range holds the address)\nMemory window: none\n",

@@ -1,6 +1,7 @@
 // The simulated machines as a person meets them: profiles that are not valid,
 // faults, the state folder, the access library missing from beside the tool, and
 // the library loaded by a program that brings no machine of its own.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -122,12 +123,55 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FaultCase{"DriverServiceThatWillNotStart", R"({"driverService": {"startError": 1275}})",
                   {"900: Failed to initialize application."}},
-        FaultCase{"DriverFileMissing", R"({"driverFileMissing": true})", {"900: Failed to initialize application."}},
+        FaultCase{"DriverFileMissing",
+                  R"({"driverFileMissing": true})",
+                  {"spanfinder: Cfgprobe64.Dll: 900: Failed to initialize application.\n",
+                   "spanfinder: the access library did not start: KX_InitLibrary returned -2 (its access driver "
+                   "Cfgprobe64.sys could not be installed or started): Cfgprobe64.sys is not in the current folder",
+                   ": put Cfgprobe64.sys beside"}},
         FaultCase{"ReportToolEndsWithAnError", R"({"systemInfoTool": {"exitStatus": 3}})",
                   {"701: An error occurred during the execution of the command."}},
         FaultCase{"ReportToolWritesNoReport", R"({"systemInfoTool": {"writesNoFile": true}})",
                   {"502: Failed to get resource range."}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The error the service manager refused the driver's service with, as the library
+// keeps it (KX_GetDriverServiceError): search explains its 900 with the same line
+// controllers gives.
+struct ServiceError {
+  int error;
+  const char* cause;
+};
+
+void PrintTo(const ServiceError& e, std::ostream* os) { *os << e.error; }
+
+class DriverServiceErrors : public MachineCli, public ::testing::WithParamInterface<ServiceError> {};
+
+TEST_P(DriverServiceErrors, GiveTheSameCauseAfterSearchAndControllers) {
+  void* library = ::dlopen(CFGPROBE_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << ::dlerror();
+  const bool exported = ::dlsym(library, "KX_GetDriverServiceError") != nullptr;
+  ::dlclose(library);
+  if (!exported) GTEST_SKIP() << "the access library does not export KX_GetDriverServiceError";
+  const std::string machine =
+      write("machine.json", profile(R"({"driverService": {"startError": )" + std::to_string(GetParam().error) + "}}"));
+  const ToolRun searched = search(machine);
+  const ToolRun listed = runProgram(tool(), {"controllers", "--machine", machine, "--state", state().string()}, work());
+  EXPECT_EQ(searched.status, 1);
+  EXPECT_EQ(listed.status, 1);
+  const std::string why = "spanfinder: the access library did not start: KX_InitLibrary returned ";
+  ASSERT_NE(listed.err.find(why), std::string::npos) << listed.err;
+  const std::string line = listed.err.substr(listed.err.find(why));
+  EXPECT_NE(line.find(GetParam().cause), std::string::npos) << line;
+  EXPECT_NE(searched.err.find("900: Failed to initialize application.\n" + line), std::string::npos) << searched.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, DriverServiceErrors,
+                         ::testing::Values(ServiceError{5, "(error 5): not run as administrator"},
+                                           ServiceError{577, "signature (error 577)"},
+                                           ServiceError{1275, "by policy (error 1275)"},
+                                           ServiceError{1058, "the service manager's error 1058"}),
+                         [](const auto& info) { return "Error" + std::to_string(info.param.error); });
 
 TEST_F(MachineCli, AccessLibraryMissingFromBesideTheToolShows900AndSaysWhichFile) {
   fs::create_directories(scratch_ / "bin");
@@ -208,6 +252,21 @@ INSTANTIATE_TEST_SUITE_P(
         ForeignProgram{"ExampleWithoutTheBoard", {{"SPANFINDER_MACHINE", "no-board"}},
                        "KX_InitLibrary 1, KX_GetPCIConfig 0 (0x00000000), KX_ExitLibrary 1\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MachineCli, LibraryCopiedWithoutItsMachineLibraryNamesIt) {
+  fs::create_directories(scratch_ / "lib");
+  const fs::path built = test_support::binFolder().parent_path() / "lib";
+  fs::copy_file(built / "libCfgprobe64.so", scratch_ / "lib" / "libCfgprobe64.so");
+  fs::copy_file(built / "libspanfinder_os.so", scratch_ / "lib" / "libspanfinder_os.so");
+  const ToolRun run = runProgram(test_support::binFolder() / "library_example",
+                                 {(scratch_ / "lib" / "libCfgprobe64.so").string()}, work(),
+                                 {{"SPANFINDER_STATE", state()}});
+  EXPECT_EQ(run.out.find("KX_InitLibrary 1,"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("spanfinder: " + (scratch_ / "lib" / "libspanfinder_standalone.so").string() +
+                         " cannot be loaded"),
+            std::string::npos)
+      << run.err;
+}
 
 TEST_F(MachineCli, LibraryOnItsOwnWithABadProfileFailsToStartAndSaysWhy) {
   const fs::path library = test_support::binFolder().parent_path() / "lib" / "libCfgprobe64.so";

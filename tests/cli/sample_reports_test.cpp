@@ -1,4 +1,4 @@
-// spanfinder analyze on the sample reports that ship in sim/demo: the JSON of
+// spanfinder analyze on the sample reports that ship in sim/sample-reports: the JSON of
 // tests/data, which the Windows check holds spanfinder.exe to as well, so that
 // both builds of the tool give the same answer. Each case is a pair of files:
 // NAME.args (the report's path in the source tree, then one argument a line) and

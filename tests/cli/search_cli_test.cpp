@@ -161,6 +161,7 @@ TEST_P(ReportThenAnalyze, GivesTheSearchsBlocks) {
   const ToolRun wrote = spanfinder({"report", "--machine", GetParam(), "--state", state().string(), "--output",
                                     report.string()});
   ASSERT_EQ(wrote.status, 0) << wrote.err;
+  EXPECT_EQ(wrote.out, "report: " + report.string() + "\n");  // where it went
   fs::create_directories(scratch_ / "ini");
   const ToolRun analyzed =
       spanfinder({"analyze", report.string(), "--board", s["board"], "--memory-address", s["boardMemoryAddress"],

@@ -113,7 +113,8 @@ WIN_TEST(ToolControllers, TheModelsControllerWithItsBiosWrittenReadComparedAndEr
                                 "        \"version\": \"7.4.21\"\n      },\n"
                                 "      \"biosResult\": 1,\n      \"bus\": 2,\n      \"description\": \"\",\n"
                                 "      \"device\": 0,\n      \"flashId\": \"0xBFB5\",\n      \"function\": 0,\n"
-                                "      \"index\": 1,\n      \"port0Speed\": 0,\n      \"port1Speed\": 0\n"
+                                "      \"index\": 1,\n      \"port0Speed\": 0,\n      \"port1Speed\": 0,\n"
+                                "      \"storedLimits\": null\n"
                                 "    }\n  ]\n}\n"));
 
   // One byte changed breaks the image's checksum: refused before the library
@@ -199,7 +200,8 @@ WIN_TEST(ToolControllers, AFileNameOutsideTheCodePageIsRefused) {
 
 // The controller as device setup lists it on a PC: a SCSI adapter device at the
 // model controller's PCI place, with the filter driver's file in the Windows driver
-// folder. link-speed sets its values and marks its description.
+// folder. link-speed sets its values and marks its description, and controllers
+// lists the limit as stored.
 WIN_TEST(ToolControllers, LinkSpeedLimitsTheModelsControllersDevice) {
   ModelPc pc(L"tool-link-speed");
   REQUIRE(pc.ready);
@@ -232,6 +234,12 @@ WIN_TEST(ToolControllers, LinkSpeedLimitsTheModelsControllersDevice) {
   CHECK_EQ(device.portValue("Port0"), DWORD{1});
   CHECK_EQ(device.portValue("Port1"), DWORD{0});
   CHECK_EQ(device.property(SPDRP_DEVICEDESC), std::string("SiI 3132 SATA Controller(1.5Gbps Driver)\0", 41));
+  // The listing reads the stored limit from the device's key; the one in effect is
+  // the model's SControl, which no filter driver has changed.
+  const wintest::Run listed = pc.spanfinder(L"controllers", kSearchTimeoutMs);
+  CHECK_EQ(listed.exitCode, DWORD{0});
+  CHECK(has(listed.out, "  link speed:   port 0 no limit, port 1 no limit\n"
+                        "  stored limit: port 0 1.5 Gbps, port 1 no limit (from the controller's next start)\n"));
 
   if (const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
     if (const SC_HANDLE service = ::OpenServiceA(manager, "TavSCntl", SERVICE_ALL_ACCESS)) {

@@ -157,7 +157,7 @@ WIN_TEST(ToolSearch, ASearchThatStopsSaysWhy) {
       {L"tool-msinfo-3", L"search --board KB20", L"3", true,
        "spanfinder: 701: An error occurred during the execution of the command.\n"},
       {L"tool-no-library", L"search --board KB20", L"0", false,
-       "spanfinder: 900: Failed to initialize application.\n"
+       "spanfinder: Cfgprobe64.Dll: 900: Failed to initialize application.\n"
        "spanfinder: the access library did not load: Cfgprobe64.Dll was not found beside spanfinder.exe or on "
        "the search path (Windows error 126)\n"},
   };
