@@ -18,10 +18,9 @@ std::wstring boxText(HWND box) {
 
 DialogRun::DialogRun(const std::wstring& name, const std::wstring& library, const std::wstring& driver) {
   folder_ = scratchFolder(name);
-  const std::wstring bin = programFolder();
-  copyFileInto(bin + L"\\Spanfinder64.exe", folder_, L"Spanfinder64.exe");
-  copyFileInto(bin + L"\\" + library, folder_, L"Cfgprobe64.dll");
-  if (!driver.empty()) copyFileInto(bin + L"\\" + driver, folder_, L"Cfgprobe64.sys");
+  copyFileInto(builtFile(L"Spanfinder64.exe"), folder_, L"Spanfinder64.exe");
+  copyFileInto(builtFile(library), folder_, L"Cfgprobe64.dll");
+  if (!driver.empty()) copyFileInto(builtFile(driver), folder_, L"Cfgprobe64.sys");
   ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_LOG", (folder_ + L"\\library.log").c_str());
   ::SetEnvironmentVariableW(L"SPANFINDER_MSINFO_LOG", (folder_ + L"\\msinfo.log").c_str());
   child_ = std::make_unique<Child>(folder_ + L"\\Spanfinder64.exe", folder_);

@@ -18,12 +18,11 @@ struct ProgramFolder {
   ProgramFolder(const std::wstring& name, const wchar_t* initAnswers, const wchar_t* library = L"fake") {
     folder = wintest::scratchFolder(name);
     log = folder + L"\\library.log";
-    const std::wstring bin = wintest::programFolder();
-    wintest::copyFileInto(bin + L"\\Spanfinder64.exe", folder, L"Spanfinder64.exe");
+    wintest::copyFileInto(wintest::builtFile(L"Spanfinder64.exe"), folder, L"Spanfinder64.exe");
     if (std::wstring(library) == L"fake")
-      wintest::copyFileInto(bin + L"\\fake\\Cfgprobe64.dll", folder, L"Cfgprobe64.dll");
+      wintest::copyFileInto(wintest::builtFile(L"fake\\Cfgprobe64.dll"), folder, L"Cfgprobe64.dll");
     else if (std::wstring(library) == L"real")
-      wintest::copyFileInto(bin + L"\\Cfgprobe64.dll", folder, L"Cfgprobe64.dll");
+      wintest::copyFileInto(wintest::builtFile(L"Cfgprobe64.dll"), folder, L"Cfgprobe64.dll");
     ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_LOG", log.c_str());
     ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_INIT", initAnswers);
   }
