@@ -1,5 +1,7 @@
 #include "tests/windows/dialog_driver.h"
 
+#include "tests/windows/check.h"
+
 namespace wintest {
 namespace {
 
@@ -34,14 +36,30 @@ DialogRun::~DialogRun() {
   if (main_) close();
 }
 
+void DialogRun::checkDrivable(int id, const char* action) const {
+  const HWND control = ::GetDlgItem(main_, id);
+  RECT place{}, screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, shown{};
+  ::GetWindowRect(main_, &place);
+  const bool onScreen = ::IntersectRect(&shown, &place, &screen);
+  if (!::IsWindowVisible(main_) || ::IsIconic(main_) || !onScreen || !::IsWindowEnabled(main_) || !control ||
+      !::IsWindowVisible(control) || !::IsWindowEnabled(control))
+    fail(__FILE__, __LINE__,
+         std::string(action) + " " + std::to_string(id) + ": the dialog or the control is not there for a person to use");
+}
+
 void DialogRun::click(int id) const {
+  checkDrivable(id, "click");
   DWORD_PTR unused = 0;
   ::SendMessageTimeoutW(::GetDlgItem(main_, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &unused);
 }
 
-void DialogRun::clickLater(int id) const { ::PostMessageW(::GetDlgItem(main_, id), BM_CLICK, 0, 0); }
+void DialogRun::clickLater(int id) const {
+  checkDrivable(id, "click");
+  ::PostMessageW(::GetDlgItem(main_, id), BM_CLICK, 0, 0);
+}
 
 void DialogRun::type(int id, const std::wstring& text) const {
+  checkDrivable(id, "type into");
   DWORD_PTR unused = 0;
   ::SendMessageTimeoutW(::GetDlgItem(main_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 10000, &unused);
