@@ -68,13 +68,15 @@ int main(int argc, char** argv) {
     std::printf("[ RUN      ] %s\n", full.c_str());
     std::fflush(stdout);
     wintest::g_failed = false;
+    const ULONGLONG started = ::GetTickCount64();
     t.function();
+    const unsigned long long took = ::GetTickCount64() - started;
     if (wintest::g_failed) {
       ++failed;
-      std::printf("[  FAILED  ] %s\n", full.c_str());
+      std::printf("[  FAILED  ] %s (%llu ms)\n", full.c_str(), took);
     } else {
       ++passed;
-      std::printf("[       OK ] %s\n", full.c_str());
+      std::printf("[       OK ] %s (%llu ms)\n", full.c_str(), took);
     }
     std::fflush(stdout);
   }
