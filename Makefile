@@ -5,7 +5,7 @@ WINDOWS := build/windows
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps deps-windows deps-fuzz configure build windows windows-test screenshots test demo bench asan tsan fuzz install clean
+.PHONY: deps deps-windows deps-fuzz configure build windows dist windows-test screenshots test demo bench asan tsan fuzz install clean
 
 deps:
 	@bash cmake/install-deps.sh
@@ -16,17 +16,26 @@ configure: deps
 build: configure
 	@cmake --build --preset native -j $(JOBS)
 
-# The Windows deliverables (Spanfinder64.exe, Cfgprobe64.dll) and the tool
-# (spanfinder.exe) in build/windows/bin.
+# The Windows deliverables (Spanfinder64.exe, Cfgprobe64.dll, Cfgprobe64.sys) and the
+# tool (spanfinder.exe) in build/windows/bin.
 deps-windows:
 	@bash cmake/install-deps.sh windows
 
+# The four shipped files are signed as they are built: with SIGN_PFX (a PKCS#12 file)
+# and SIGN_PASSWORD_FILE (a file holding its password) when given, else with a test
+# certificate made once in build/windows/test-signing.
 windows: deps-windows
-	@cmake --preset windows >/dev/null
+	@cmake --preset windows -DSIGN_PFX="$(if $(SIGN_PFX),$(abspath $(SIGN_PFX)))" \
+	  -DSIGN_PASSWORD_FILE="$(if $(SIGN_PASSWORD_FILE),$(abspath $(SIGN_PASSWORD_FILE)))" >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
-# The checks of the Windows build under Wine (a fresh Wine prefix in build/windows).
-windows-test: windows
+# The release package: build/dist/Spanfinder-VERSION-win64.zip.
+dist: windows
+	@cmake --build --preset windows --target dist
+
+# The checks of the Windows build under Wine (a fresh Wine prefix in build/windows),
+# run on the unpacked release package.
+windows-test: dist
 	@bash tests/windows/run-under-wine.sh $(WINDOWS)
 
 # docs/screenshot-en.png and docs/screenshot-ja.png: the dialog after a Search, under Wine.

@@ -11,10 +11,13 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev)
 for group in "$@"; do
   case "$group" in
-    # MinGW-w64 with POSIX threads (std::thread and std::mutex), Wine to run what it
-    # builds, a virtual display to look at the dialogs on (the checks themselves use
-    # Wine's null graphics driver), and fonts for the English and Japanese texts.
-    windows) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb fonts-wine fonts-ipafont-gothic) ;;
+    # MinGW-w64 with POSIX threads (std::thread and std::mutex), osslsigncode and zip
+    # to sign and package the files that ship, Wine to run what it builds, a virtual
+    # display to look at the dialogs on (the checks themselves use Wine's null graphics
+    # driver), fonts for the English and Japanese texts, and the Japanese locale's
+    # definition for the checks with a Japanese user interface.
+    windows) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 osslsigncode zip wine64 xvfb fonts-wine
+                        fonts-ipafont-gothic locales) ;;
     # The fuzz preset names clang-14, Debian 12's clang; libFuzzer and the sanitizer
     # runtimes come with its compiler-rt package.
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;

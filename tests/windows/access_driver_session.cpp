@@ -52,7 +52,7 @@ bool deviceGone(DWORD timeoutMs) {
 DriverFolder::DriverFolder(const std::wstring& name, const std::wstring& driverFile) {
   folder_ = scratchFolder(name);
   ::GetCurrentDirectoryW(MAX_PATH, before_);
-  ready_ = copyFileInto(programFolder() + L"\\" + driverFile, folder_, L"Cfgprobe64.sys") &&
+  ready_ = copyFileInto(builtFile(driverFile), folder_, L"Cfgprobe64.sys") &&
            ::SetCurrentDirectoryW(folder_.c_str());
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "os/text.h"
+#include "os/win32/windows_api.h"
 
 namespace wintest {
 namespace {
@@ -13,6 +14,7 @@ struct Test {
   const char* suite;
   const char* name;
   TestFunction function;
+  bool japanese;
 };
 
 std::vector<Test>& tests() {
@@ -24,8 +26,8 @@ bool g_failed = false;
 
 }  // namespace
 
-Registration::Registration(const char* suite, const char* name, TestFunction function) {
-  tests().push_back(Test{suite, name, function});
+Registration::Registration(const char* suite, const char* name, TestFunction function, bool japanese) {
+  tests().push_back(Test{suite, name, function, japanese});
 }
 
 void fail(const char* file, int line, const std::string& what) {
@@ -52,26 +54,33 @@ std::string show(bool value) { return value ? "true" : "false"; }
 
 }  // namespace wintest
 
-// spanfinder_windows_tests [FILTER]: runs the tests whose "Suite.Name" contains FILTER.
+// spanfinder_windows_tests [FILTER]: runs the tests of the process's user-interface
+// language whose "Suite.Name" contains FILTER. Exit status 0: all passed, 1: some
+// failed, 3: none matched.
 int main(int argc, char** argv) {
   const char* filter = argc > 1 ? argv[1] : "";
+  const bool japanese = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE;
+  std::printf("User-interface language: %s\n", japanese ? "Japanese" : "English");
   int passed = 0, failed = 0;
   for (const auto& t : wintest::tests()) {
     const std::string full = std::string(t.suite) + "." + t.name;
-    if (full.find(filter) == std::string::npos) continue;
+    if (full.find(filter) == std::string::npos || t.japanese != japanese) continue;
     std::printf("[ RUN      ] %s\n", full.c_str());
     std::fflush(stdout);
     wintest::g_failed = false;
+    const ULONGLONG started = ::GetTickCount64();
     t.function();
+    const unsigned long long took = ::GetTickCount64() - started;
     if (wintest::g_failed) {
       ++failed;
-      std::printf("[  FAILED  ] %s\n", full.c_str());
+      std::printf("[  FAILED  ] %s (%llu ms)\n", full.c_str(), took);
     } else {
       ++passed;
-      std::printf("[       OK ] %s\n", full.c_str());
+      std::printf("[       OK ] %s (%llu ms)\n", full.c_str(), took);
     }
     std::fflush(stdout);
   }
   std::printf("%d passed, %d failed\n", passed, failed);
-  return failed == 0 && passed > 0 ? 0 : 1;
+  if (failed > 0) return 1;
+  return passed > 0 ? 0 : 3;  // 3: no test of this language matched
 }

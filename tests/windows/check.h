@@ -2,6 +2,9 @@
 // A very small test runner for the checks that run under Wine (the cross build has
 // no test framework package): tests register themselves, a failed check records
 // its place and goes on, REQUIRE ends the test. The run ends with "N passed, N failed".
+// A test expects the user-interface language of its process: English, or Japanese for
+// a JAPANESE_WIN_TEST; a run in the other language passes it by (run-under-wine.sh
+// runs the checks once in each).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,7 +14,7 @@ namespace wintest {
 using TestFunction = void (*)();
 
 struct Registration {
-  Registration(const char* suite, const char* name, TestFunction function);
+  Registration(const char* suite, const char* name, TestFunction function, bool japanese = false);
 };
 
 void fail(const char* file, int line, const std::string& what);
@@ -37,6 +40,11 @@ std::string show(const T& value) {
 #define WIN_TEST(suite, name)                                                                  \
   static void suite##_##name();                                                                \
   static const wintest::Registration suite##_##name##_registration(#suite, #name, &suite##_##name); \
+  static void suite##_##name()
+
+#define JAPANESE_WIN_TEST(suite, name)                                                                  \
+  static void suite##_##name();                                                                         \
+  static const wintest::Registration suite##_##name##_registration(#suite, #name, &suite##_##name, true); \
   static void suite##_##name()
 
 #define CHECK(condition)                                                  \

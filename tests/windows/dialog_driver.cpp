@@ -1,5 +1,7 @@
 #include "tests/windows/dialog_driver.h"
 
+#include "tests/windows/check.h"
+
 namespace wintest {
 namespace {
 
@@ -18,10 +20,9 @@ std::wstring boxText(HWND box) {
 
 DialogRun::DialogRun(const std::wstring& name, const std::wstring& library, const std::wstring& driver) {
   folder_ = scratchFolder(name);
-  const std::wstring bin = programFolder();
-  copyFileInto(bin + L"\\Spanfinder64.exe", folder_, L"Spanfinder64.exe");
-  copyFileInto(bin + L"\\" + library, folder_, L"Cfgprobe64.dll");
-  if (!driver.empty()) copyFileInto(bin + L"\\" + driver, folder_, L"Cfgprobe64.sys");
+  copyFileInto(builtFile(L"Spanfinder64.exe"), folder_, L"Spanfinder64.exe");
+  copyFileInto(builtFile(library), folder_, L"Cfgprobe64.dll");
+  if (!driver.empty()) copyFileInto(builtFile(driver), folder_, L"Cfgprobe64.sys");
   ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_LOG", (folder_ + L"\\library.log").c_str());
   ::SetEnvironmentVariableW(L"SPANFINDER_MSINFO_LOG", (folder_ + L"\\msinfo.log").c_str());
   child_ = std::make_unique<Child>(folder_ + L"\\Spanfinder64.exe", folder_);
@@ -35,14 +36,30 @@ DialogRun::~DialogRun() {
   if (main_) close();
 }
 
+void DialogRun::checkDrivable(int id, const char* action) const {
+  const HWND control = ::GetDlgItem(main_, id);
+  RECT place{}, screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, shown{};
+  ::GetWindowRect(main_, &place);
+  const bool onScreen = ::IntersectRect(&shown, &place, &screen);
+  if (!::IsWindowVisible(main_) || ::IsIconic(main_) || !onScreen || !::IsWindowEnabled(main_) || !control ||
+      !::IsWindowVisible(control) || !::IsWindowEnabled(control))
+    fail(__FILE__, __LINE__,
+         std::string(action) + " " + std::to_string(id) + ": the dialog or the control is not there for a person to use");
+}
+
 void DialogRun::click(int id) const {
+  checkDrivable(id, "click");
   DWORD_PTR unused = 0;
   ::SendMessageTimeoutW(::GetDlgItem(main_, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &unused);
 }
 
-void DialogRun::clickLater(int id) const { ::PostMessageW(::GetDlgItem(main_, id), BM_CLICK, 0, 0); }
+void DialogRun::clickLater(int id) const {
+  checkDrivable(id, "click");
+  ::PostMessageW(::GetDlgItem(main_, id), BM_CLICK, 0, 0);
+}
 
 void DialogRun::type(int id, const std::wstring& text) const {
+  checkDrivable(id, "type into");
   DWORD_PTR unused = 0;
   ::SendMessageTimeoutW(::GetDlgItem(main_, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 10000, &unused);

@@ -31,6 +31,10 @@ class DialogRun {
   HWND main() const { return main_; }
   const std::wstring& folder() const { return folder_; }
 
+  // Each of click, clickLater and type first checks that a person could do it: the
+  // dialog is shown (visible, not minimised, on the screen) and not disabled by a
+  // window it owns, and the control is visible and enabled; a failed check is
+  // recorded and the action still sent.
   // BM_CLICK, sent: returns once the dialog has taken the click.
   void click(int id) const;
   // BM_CLICK, posted: for a button whose command does not return at once (Search
@@ -52,6 +56,8 @@ class DialogRun {
   std::string libraryLog() const;
 
  private:
+  void checkDrivable(int id, const char* action) const;
+
   std::wstring folder_;
   std::unique_ptr<Child> child_;
   HWND main_ = nullptr;

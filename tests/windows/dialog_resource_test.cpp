@@ -138,7 +138,7 @@ const wchar_t* expectedClass(ui::ControlClass c) {
 std::wstring wide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
 
 HMODULE programImage() {
-  static const HMODULE module = ::LoadLibraryExW((wintest::programFolder() + L"\\Spanfinder64.exe").c_str(), nullptr,
+  static const HMODULE module = ::LoadLibraryExW(wintest::builtFile(L"Spanfinder64.exe").c_str(), nullptr,
                                                  LOAD_LIBRARY_AS_DATAFILE);
   return module;
 }

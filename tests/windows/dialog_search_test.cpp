@@ -196,3 +196,24 @@ WIN_TEST(SystemInfoTool, TheCommandRunsThroughCmdAndItsStatusComesBack) {
       "/categories +ResourcesIO+ResourcesMemory+ComponentsProblemDevices /report C:\\msinfo.txt\n";
   CHECK_EQ(wintest::readTextFile(folder + L"\\msinfo.log"), arguments + arguments + arguments);
 }
+
+// The same Search with a Japanese user interface: the title and the closing messages
+// come from the Japanese table, and the report's sections are found by their
+// Japanese headings (the stand-in msinfo32 writes them in the same language).
+JAPANESE_WIN_TEST(DialogSearch, AJapaneseUserInterfaceShowsTheJapaneseTitleAndMessages) {
+  DialogRun run(L"dialog-japanese");
+  REQUIRE(run.main() != nullptr);
+  CHECK_EQ(wintest::windowText(run.main()), std::wstring(L"Nordvaleシリーズ リソース範囲自動検索ツール"));
+  run.click(kKB20);
+  run.type(kSpaceSize, L"C00000");
+  run.clickLater(kSearch);
+  const auto completed = run.answerBox();
+  REQUIRE(completed.has_value());
+  CHECK_EQ(completed->text, std::wstring(L"解析が完了しました。"));
+  CHECK_EQ(completed->caption, std::wstring(L"Spanfinder64"));
+  const auto working = run.answerBox();
+  REQUIRE(working.has_value());
+  CHECK_EQ(working->text, std::wstring(L"Nordvale製品は動作しています。リソース範囲を変更する必要はありません。"));
+  checkKb20Results(run);
+  CHECK(run.close());
+}

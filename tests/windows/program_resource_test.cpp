@@ -14,7 +14,7 @@ namespace {
 constexpr WORD kEnglish = 0x0409, kJapanese = 0x0411;
 
 HMODULE image(const wchar_t* file) {
-  return ::LoadLibraryExW((wintest::programFolder() + L"\\" + file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  return ::LoadLibraryExW(wintest::builtFile(file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
 HMODULE program() {
@@ -127,7 +127,7 @@ WIN_TEST(StringTables, HoldExactlyTheMessageTableOfTheProgram) {
 }
 
 WIN_TEST(VersionBlocks, ProgramCarriesVersion200InItsOneStringTable) {
-  const std::wstring file = wintest::programFolder() + L"\\Spanfinder64.exe";
+  const std::wstring file = wintest::builtFile(L"Spanfinder64.exe");
   const FixedVersion v = fixedVersion(file);
   CHECK_EQ(v.fileMS, DWORD{0x00020000});
   CHECK_EQ(v.fileLS, DWORD{0});
@@ -138,7 +138,7 @@ WIN_TEST(VersionBlocks, ProgramCarriesVersion200InItsOneStringTable) {
 }
 
 WIN_TEST(VersionBlocks, LibraryDescribesItselfAsTheConfigurationAccessProgram) {
-  const std::wstring file = wintest::programFolder() + L"\\Cfgprobe64.dll";
+  const std::wstring file = wintest::builtFile(L"Cfgprobe64.dll");
   const FixedVersion v = fixedVersion(file);
   CHECK_EQ(v.fileMS, DWORD{0x00010000});
   CHECK_EQ(v.fileLS, DWORD{0});
@@ -155,7 +155,7 @@ WIN_TEST(VersionBlocks, LibraryDescribesItselfAsTheConfigurationAccessProgram) {
 // The driver's block says what it is: a system driver (VFT_DRV, VFT2_DRV_SYSTEM)
 // whose description names the access driver.
 WIN_TEST(VersionBlocks, DriverDescribesItselfAsTheAccessDriver) {
-  const std::wstring file = wintest::programFolder() + L"\\Cfgprobe64.sys";
+  const std::wstring file = wintest::builtFile(L"Cfgprobe64.sys");
   const FixedVersion v = fixedVersion(file);
   CHECK_EQ(v.fileMS, DWORD{0x00010000});
   CHECK_EQ(v.translation, DWORD{(1200u << 16) | 0x0409u});

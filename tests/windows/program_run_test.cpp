@@ -18,12 +18,11 @@ struct ProgramFolder {
   ProgramFolder(const std::wstring& name, const wchar_t* initAnswers, const wchar_t* library = L"fake") {
     folder = wintest::scratchFolder(name);
     log = folder + L"\\library.log";
-    const std::wstring bin = wintest::programFolder();
-    wintest::copyFileInto(bin + L"\\Spanfinder64.exe", folder, L"Spanfinder64.exe");
+    wintest::copyFileInto(wintest::builtFile(L"Spanfinder64.exe"), folder, L"Spanfinder64.exe");
     if (std::wstring(library) == L"fake")
-      wintest::copyFileInto(bin + L"\\fake\\Cfgprobe64.dll", folder, L"Cfgprobe64.dll");
+      wintest::copyFileInto(wintest::builtFile(L"fake\\Cfgprobe64.dll"), folder, L"Cfgprobe64.dll");
     else if (std::wstring(library) == L"real")
-      wintest::copyFileInto(bin + L"\\Cfgprobe64.dll", folder, L"Cfgprobe64.dll");
+      wintest::copyFileInto(wintest::builtFile(L"Cfgprobe64.dll"), folder, L"Cfgprobe64.dll");
     ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_LOG", log.c_str());
     ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_INIT", initAnswers);
   }
@@ -96,7 +95,15 @@ WIN_TEST(ProgramRun, SecondAttemptBringsTheDialogUpAndTheAboutLineComesFromTheVe
   CHECK_EQ(wintest::windowText(::GetDlgItem(main, 1020)), std::wstring(L"600000"));
   CHECK(::GetPropW(main, kSingleInstance) == reinterpret_cast<HANDLE>(1));
 
-  ::PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
+  // The About item as a person reaches it from the keyboard: Alt+Space opens the
+  // system menu (the system command SC_KEYMENU with a blank), Up goes from its first
+  // item round to its last, the About item, and Enter chooses it.
+  ::PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+  const HWND menu = wintest::waitForWindow(
+      child.id(), [](HWND w) { return wintest::className(w) == L"#32768"; }, 10000);
+  REQUIRE(menu != nullptr);
+  ::PostMessageW(main, WM_KEYDOWN, VK_UP, 0);
+  ::PostMessageW(main, WM_KEYDOWN, VK_RETURN, 0);
   const HWND about = wintest::waitForDialog(child.id(), L"About...", 10000);
   REQUIRE(about != nullptr);
   CHECK_EQ(wintest::windowText(::GetDlgItem(about, 1010)),
@@ -112,7 +119,7 @@ WIN_TEST(ProgramRun, SecondAttemptBringsTheDialogUpAndTheAboutLineComesFromTheVe
   CHECK_EQ(f.calls(), std::string("init\ninit\nexit\n"));
 }
 
-WIN_TEST(ProgramRun, ASecondCopyRestoresTheFirstAndEndsWithoutAWindow) {
+WIN_TEST(ProgramRun, ASecondCopyRestoresTheFirstBringsItToTheFrontAndShowsNoWindow) {
   ProgramFolder f(L"single-instance", L"");
   wintest::Child first(f.program(), f.folder);
   REQUIRE(first.valid());
@@ -129,13 +136,30 @@ WIN_TEST(ProgramRun, ASecondCopyRestoresTheFirstAndEndsWithoutAWindow) {
     ::Sleep(50);
   }
   CHECK(::IsIconic(main));
+  // A window of this process is in front when the second copy starts.
+  const HWND front = ::CreateWindowExW(0, L"Static", L"in front", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 100, 100,
+                                       nullptr, nullptr, nullptr, nullptr);
+  REQUIRE(front != nullptr);
+  ::SetForegroundWindow(front);
+  CHECK(::GetForegroundWindow() == front);
 
   wintest::Child second(f.program(), f.folder);
   REQUIRE(second.valid());
+  // Watched while it runs: it must not show a window of its own.
   DWORD exitCode = 99;
-  CHECK(second.waitForExit(15000, &exitCode));
+  bool ended = false, showedWindow = false;
+  for (int i = 0; i < 1500 && !ended; ++i) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    showedWindow = showedWindow || wintest::waitForWindow(second.id(), [](HWND) { return true; }, 0) != nullptr;
+    ended = second.waitForExit(10, &exitCode);
+  }
+  CHECK(ended);
+  CHECK(!showedWindow);
   CHECK_EQ(exitCode, DWORD{0});
   CHECK(!::IsIconic(main));
+  CHECK(::GetForegroundWindow() == main);
+  ::DestroyWindow(front);
   CHECK_EQ(f.calls(), std::string("init\n"));  // the second copy never loaded the library
 
   ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

@@ -7,7 +7,14 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/windows/check.h"
 #include "tests/windows/dialog_driver.h"
+
+// The dialog driver reports through wintest::fail what a person could not have done;
+// the screenshot driver, which has no test runner, says it on its standard error.
+void wintest::fail(const char* file, int line, const std::string& what) {
+  std::fprintf(stderr, "%s:%d: %s\n", file, line, what.c_str());
+}
 
 extern "C" int wmain(int argc, wchar_t** argv) {
   if (argc != 2) return 2;

@@ -57,10 +57,9 @@ bool exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()
 struct ModelPc {
   std::wstring folder;
   explicit ModelPc(const std::wstring& name) : folder(wintest::scratchFolder(name)) {
-    const std::wstring bin = wintest::programFolder();
-    ready = wintest::copyFileInto(bin + L"\\spanfinder.exe", folder, L"spanfinder.exe") &&
-            wintest::copyFileInto(bin + L"\\Cfgprobe64.dll", folder, L"Cfgprobe64.dll") &&
-            wintest::copyFileInto(bin + L"\\model\\Cfgprobe64.sys", folder, L"Cfgprobe64.sys");
+    ready = wintest::copyFileInto(wintest::builtFile(L"spanfinder.exe"), folder, L"spanfinder.exe") &&
+            wintest::copyFileInto(wintest::builtFile(L"Cfgprobe64.dll"), folder, L"Cfgprobe64.dll") &&
+            wintest::copyFileInto(wintest::builtFile(L"model\\Cfgprobe64.sys"), folder, L"Cfgprobe64.sys");
   }
   // Runs one command; its driver service must be gone once it has ended.
   wintest::Run spanfinder(const std::wstring& arguments, DWORD timeoutMs = 60000) const {

@@ -12,7 +12,7 @@
 
 namespace {
 
-std::wstring tool() { return wintest::programFolder() + L"\\spanfinder.exe"; }
+std::wstring tool() { return wintest::builtFile(L"spanfinder.exe"); }
 
 std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -55,9 +55,8 @@ struct ToolFolder {
   std::wstring folder;
   explicit ToolFolder(const std::wstring& name, bool withLibrary = true) {
     folder = wintest::scratchFolder(name);
-    const std::wstring bin = wintest::programFolder();
-    wintest::copyFileInto(bin + L"\\spanfinder.exe", folder, L"spanfinder.exe");
-    if (withLibrary) wintest::copyFileInto(bin + L"\\kb20\\Cfgprobe64.dll", folder, L"Cfgprobe64.dll");
+    wintest::copyFileInto(wintest::builtFile(L"spanfinder.exe"), folder, L"spanfinder.exe");
+    if (withLibrary) wintest::copyFileInto(wintest::builtFile(L"kb20\\Cfgprobe64.dll"), folder, L"Cfgprobe64.dll");
     ::SetEnvironmentVariableW(L"SPANFINDER_FAKE_LOG", (folder + L"\\library.log").c_str());
     ::SetEnvironmentVariableW(L"SPANFINDER_MSINFO_LOG", (folder + L"\\msinfo.log").c_str());
   }

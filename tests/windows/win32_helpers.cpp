@@ -12,6 +12,14 @@ std::wstring programFolder() {
   return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
+std::wstring builtFile(const std::wstring& relative) {
+  wchar_t package[MAX_PATH] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"SPANFINDER_PACKAGE", package, MAX_PATH);
+  if (relative.find(L'\\') == std::wstring::npos && length > 0 && length < MAX_PATH)
+    return std::wstring(package, length) + L"\\" + relative;
+  return programFolder() + L"\\" + relative;
+}
+
 namespace {
 
 void removeTree(const std::wstring& folder) {

@@ -12,6 +12,11 @@ namespace wintest {
 
 // The folder of the running test program (where the deliverables were built).
 std::wstring programFolder();
+// A file the build made, by its path under bin/. The shipped files (a bare name)
+// come from the unpacked release package when the checks run on one (its folder in
+// SPANFINDER_PACKAGE); the checks' own files (stand-ins, the model driver) and,
+// without a package, the shipped ones too, from programFolder().
+std::wstring builtFile(const std::wstring& relative);
 // An empty folder of the given name under the temporary folder.
 std::wstring scratchFolder(const std::wstring& name);
 bool copyFileInto(const std::wstring& source, const std::wstring& folder, const std::wstring& name);
