@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include "analysis/result_codes.h"
 #include "app/about_dialog.h"
 #include "app/library_entries.h"
 #include "app/resource_ids.h"
@@ -50,7 +51,7 @@ const ui::MessageMap& CTmx4CheckLinkSpeedDlg::messageMap() const {
   return map;
 }
 
-std::u16string CTmx4CheckLinkSpeedDlg::Text(std::uint16_t id) const { return app::LoadText(app_.facilities(), id); }
+std::u16string CTmx4CheckLinkSpeedDlg::Text(std::uint16_t id) const { return app::LoadText(app_, id); }
 
 int CTmx4CheckLinkSpeedDlg::LoadMessageChecked(std::uint16_t id, std::u16string& target) {
   return app::LoadMessageChecked(app_, id, target);
@@ -77,6 +78,8 @@ bool CTmx4CheckLinkSpeedDlg::OnInitDialog() {
 
   checkRadioButton(app::kRadioKA10, app::kRadioKB40, app::kRadioKA10);
   editBox(app::kResultBox).setFont(m_resultFont.handle(), true);
+  // Room for every block a Search lists; the default limit would cut the list short.
+  editBox(app::kResultBox).setLimitText(analysis::kResultBoxTextLimit);
   setItemText(app::kSpaceSizeBox, kDefaultSpaceSize);
 
   if (BringUpLibrary()) return true;
@@ -127,6 +130,8 @@ void CTmx4CheckLinkSpeedDlg::OnPaint() {
   ws.endPaint(handle_, dc);
 }
 
+void CTmx4CheckLinkSpeedDlg::OnMessageFailed(const ui::Message&) { ShowAppMessage(resources::msg::kAnalyzeFailed); }
+
 void CTmx4CheckLinkSpeedDlg::OnDestroy() {
   callDefault();
   if (!m_hLibrary) return;
@@ -167,6 +172,10 @@ std::u16string CTmx4CheckLinkSpeedDlg::currentDirectory() {
 }
 
 resources::Language CTmx4CheckLinkSpeedDlg::language() { return app::uiLanguage(app_.facilities()); }
+
+std::u16string CTmx4CheckLinkSpeedDlg::messageText(std::uint16_t id, resources::Language language) {
+  return windowSystem().loadString(id, resources::langIdOf(language));
+}
 
 void CTmx4CheckLinkSpeedDlg::ShowAppMessage(std::uint16_t id) { app_.messageBox(Text(id)); }
 

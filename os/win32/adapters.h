@@ -28,5 +28,10 @@ DeviceSetup& deviceSetup();
 Threads& threads();
 VersionInfo& versions();
 Windows& windows();
+// The desktop for windows nobody is to see (the dialogs the command-line tool drives
+// without showing them): the windows it creates are message-only windows, which
+// are never shown, never active and never enumerated, and which own nothing; every
+// other call, on any other window, is the desktop's own.
+Windows& unseenWindows();
 
 }  // namespace os::win32

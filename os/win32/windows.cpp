@@ -16,7 +16,7 @@ BOOL CALLBACK enumerate(HWND found, LPARAM param) {
   return e->callback(found, e->param) ? TRUE : FALSE;
 }
 
-class Win32Windows final : public Windows {
+class Win32Windows : public Windows {
  public:
   Handle createWindow(Handle owner, std::u16string_view title) override {
     return ::CreateWindowExW(0, plainWindowClass(), terminated(title).c_str(), WS_POPUP | WS_CAPTION, CW_USEDEFAULT,
@@ -60,6 +60,36 @@ class Win32Windows final : public Windows {
   Handle getForegroundWindow() override { return ::GetForegroundWindow(); }
 };
 
+class UnseenWindows final : public Win32Windows {
+ public:
+  Handle createWindow(Handle, std::u16string_view title) override {
+    return ::CreateWindowExW(0, plainWindowClass(), terminated(title).c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+  }
+  // A message-only window stays out of sight: showing or activating it does nothing.
+  bool showWindow(Handle handle, int command) override {
+    return isMessageOnly(handle) ? false : Win32Windows::showWindow(handle, command);
+  }
+  Handle setActiveWindow(Handle handle) override {
+    return isMessageOnly(handle) ? nullptr : Win32Windows::setActiveWindow(handle);
+  }
+  bool setForegroundWindow(Handle handle) override {
+    return isMessageOnly(handle) ? ::IsWindow(window(handle)) != FALSE : Win32Windows::setForegroundWindow(handle);
+  }
+
+ private:
+  static bool isMessageOnly(Handle handle) {
+    static const HWND root = [] {
+      const HWND probe = ::CreateWindowExW(0, plainWindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                           ::GetModuleHandleW(nullptr), nullptr);
+      const HWND parent = probe ? ::GetAncestor(probe, GA_PARENT) : nullptr;
+      if (probe) ::DestroyWindow(probe);
+      return parent;
+    }();
+    return root && ::GetAncestor(window(handle), GA_PARENT) == root;
+  }
+};
+
 }  // namespace
 
 // A class whose windows do nothing of their own. Another module of the process with
@@ -77,6 +107,11 @@ const wchar_t* plainWindowClass() {
 
 Windows& windows() {
   static Win32Windows instance;
+  return instance;
+}
+
+Windows& unseenWindows() {
+  static UnseenWindows instance;
   return instance;
 }
 

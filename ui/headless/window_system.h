@@ -63,6 +63,9 @@ class WindowSystem final : public ui::WindowSystem {
   int iconSize = 32;
   int baseUnitX = 6, baseUnitY = 12;
   int minimisedClientWidth = 36, minimisedClientHeight = 36;
+  // The one monitor's work area, and what a dialog's frame adds to its client area.
+  Rect workArea{0, 0, 1024, 768};
+  int frameWidth = 3, captionHeight = 22;
 
   // ---- ui::WindowSystem ----
   bool initCommonControls(std::uint32_t size, std::uint32_t classes) override;
@@ -76,6 +79,9 @@ class WindowSystem final : public ui::WindowSystem {
                  std::uint32_t type) override;
   MenuHandle getSystemMenu(WindowHandle window, bool revert) override;
   bool appendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, std::u16string_view text) override;
+  std::u16string loadString(std::uint16_t id, std::uint16_t langId) override {
+    return resources_.strings ? resources_.strings(id, langId) : std::u16string();
+  }
   IconHandle loadIcon(std::uint16_t id) override;
   FontHandle createFont(const FontDescription& description) override;
   bool deleteFont(FontHandle font) override;
@@ -88,6 +94,9 @@ class WindowSystem final : public ui::WindowSystem {
   bool setProp(WindowHandle window, std::u16string_view name, os::Handle value) override {
     return desktop_.setProp(window, name, value);
   }
+  bool getWindowRect(WindowHandle window, Rect* rect) override;
+  bool moveWindow(WindowHandle window, int x, int y) override;
+  bool monitorWorkArea(WindowHandle window, Rect* rect) override;
 
  private:
   DialogWindow* findDialogWindow(WindowHandle handle) const;

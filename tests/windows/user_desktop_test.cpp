@@ -1,0 +1,162 @@
+// What a user of the Windows program meets that Wine would let pass: where the
+// dialogs come up, the result box's lines and limit, the texts read from the
+// program's own string resources, the command interpreter it starts, and the
+// tool's windows that nobody is to see.
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "os/platform.h"
+#include "os/win32/adapters.h"
+#include "tests/windows/check.h"
+#include "tests/windows/dialog_driver.h"
+
+namespace {
+
+using wintest::DialogRun;
+
+constexpr int kSearch = 1013, kKB20 = 1015, kResult = 1019, kSpaceSize = 1020;
+
+RECT windowRect(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  return r;
+}
+
+// Centres agree to the pixel the halving may lose.
+bool centredOver(const RECT& inner, const RECT& outer) {
+  const auto near = [](long a, long b) { return a - b <= 1 && b - a <= 1; };
+  return near(inner.left + inner.right, outer.left + outer.right) &&
+         near(inner.top + inner.bottom, outer.top + outer.bottom);
+}
+
+std::vector<std::wstring> crLfLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  for (std::size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", start)) {
+    lines.push_back(text.substr(start, at - start));
+    start = at + 2;
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+std::size_t occurrences(const std::string& bytes, const std::u16string& text) {
+  const std::string needle(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  std::size_t count = 0;
+  for (std::size_t at = bytes.find(needle); at != std::string::npos; at = bytes.find(needle, at + 1)) ++count;
+  return count;
+}
+
+}  // namespace
+
+WIN_TEST(UserDesktop, TheMainDialogIsCentredOnItsWorkAreaAndTheAboutBoxOverIt) {
+  DialogRun run(L"user-centred");
+  REQUIRE(run.main() != nullptr);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  REQUIRE(::GetMonitorInfoW(::MonitorFromWindow(run.main(), MONITOR_DEFAULTTONEAREST), &monitor));
+  const RECT main = windowRect(run.main());
+  CHECK(main.left > monitor.rcWork.left);
+  CHECK(centredOver(main, monitor.rcWork));
+
+  ::PostMessageW(run.main(), WM_SYSCOMMAND, 0x0010, 0);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(run.main(), &process);
+  const HWND about = wintest::waitForWindow(
+      process,
+      [&](HWND w) { return ::GetWindow(w, GW_OWNER) == run.main() && wintest::className(w) == L"#32770"; },
+      10000);
+  REQUIRE(about != nullptr);
+  CHECK(centredOver(windowRect(about), main));
+  ::PostMessageW(about, WM_COMMAND, IDOK, 0);
+  CHECK(run.close());
+}
+
+WIN_TEST(UserDesktop, EveryListedBlockIsALineOfItsOwnEndedByCrLfAsInTheIniFile) {
+  DialogRun run(L"user-many-blocks");
+  REQUIRE(run.main() != nullptr);
+  run.click(kKB20);
+  run.type(kSpaceSize, L"1000");  // 4 KB blocks: more than one Search lists
+  run.clickLater(kSearch);
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < 3; ++i)
+    if (const auto box = run.answerBox(60000)) texts.push_back(box->text);
+  REQUIRE(texts.size() == 3u);
+  CHECK_EQ(texts[1], std::wstring(L"Analysis was completed."));
+
+  const HWND result = ::GetDlgItem(run.main(), kResult);
+  CHECK(::SendMessageW(result, EM_GETLIMITTEXT, 0, 0) >= 4096 * 23);
+  const std::wstring text = run.text(kResult);
+  const std::vector<std::wstring> lines = crLfLines(text);
+  REQUIRE(lines.size() == 4097u);
+  CHECK_EQ(lines.back(), std::wstring());
+  CHECK_EQ(std::count(text.begin(), text.end(), L'\n'), std::ptrdiff_t{4096});  // no LF but those of CR LF
+  CHECK_EQ(::SendMessageW(result, EM_GETLINECOUNT, 0, 0), LRESULT{4097});
+
+  // The same blocks, in the same order, as the INI file's pairs.
+  const std::string bytes = wintest::readTextFile(run.folder() + L"\\KB20.ini");
+  std::string ini;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) ini += bytes[i];
+  std::size_t at = 0, pairs = 0;
+  for (; pairs < 4096; ++pairs) {
+    at = ini.find("StartAdrs=", at);
+    if (at == std::string::npos) break;
+    const std::string start = ini.substr(at + 10, 10);
+    at = ini.find("EndAdrs=", at);
+    const std::string end = ini.substr(at + 8, 10);
+    const std::wstring line = lines[pairs];
+    if (std::string(line.begin(), line.end()) != start + "-" + end) break;
+  }
+  CHECK_EQ(pairs, std::size_t{4096});
+  CHECK(run.close());
+}
+
+WIN_TEST(UserDesktop, TheProgramHoldsItsTextsOnlyInItsStringTables) {
+  const std::string program = wintest::readTextFile(wintest::programFolder() + L"\\Spanfinder64.exe");
+  REQUIRE(!program.empty());
+  // A STRINGTABLE holds each text once per language, without a terminator; a
+  // compiled-in table would hold it a second time.
+  CHECK_EQ(occurrences(program, u"Analyze failed."), std::size_t{1});
+  CHECK_EQ(occurrences(program, u"解析に失敗しました。"), std::size_t{1});
+  CHECK_EQ(occurrences(program, u"Failed to initialize application."), std::size_t{1});
+}
+
+WIN_TEST(UserDesktop, TheInterpreterFallbackIsTheSystemFoldersCmdWithoutAConsole) {
+  // A cmd.exe in the current folder that would answer 2 (the tool refuses "/c").
+  const std::wstring folder = wintest::scratchFolder(L"user-cmd");
+  REQUIRE(wintest::copyFileInto(wintest::programFolder() + L"\\spanfinder.exe", folder, L"cmd.exe"));
+  wchar_t before[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, before);
+  REQUIRE(::SetCurrentDirectoryW(folder.c_str()));
+  const std::wstring comSpec = wintest::environmentSet(L"COMSPEC", nullptr);
+  CHECK_EQ(os::platform().processes->runThroughInterpreter(u"exit 5"), 5);
+  wintest::environmentSet(L"COMSPEC", L"C:\\no\\such\\interpreter.exe");
+  CHECK_EQ(os::platform().processes->runThroughInterpreter(u"exit 6"), 6);
+  wintest::environmentSet(L"COMSPEC", comSpec.empty() ? nullptr : comSpec.c_str());
+  ::SetCurrentDirectoryW(before);
+}
+
+WIN_TEST(UserDesktop, TheToolsDialogWindowsAreNeverShownActivatedOrListed) {
+  os::Windows& unseen = os::win32::unseenWindows();
+  const os::Handle window = unseen.createWindow(nullptr, u"unseen");
+  REQUIRE(window != nullptr);
+  const HWND foreground = ::GetForegroundWindow();
+  unseen.showWindow(window, os::kSwShow);
+  unseen.setActiveWindow(window);
+  CHECK(!::IsWindowVisible(static_cast<HWND>(window)));
+  CHECK(::GetForegroundWindow() == foreground);
+  CHECK(unseen.setProp(window, u"mark", window));
+  CHECK(unseen.getProp(window, u"mark") == window);
+  std::pair<os::Handle, bool> search{window, false};
+  unseen.enumWindows(
+      [](os::Handle w, std::intptr_t param) {
+        auto* found = reinterpret_cast<std::pair<os::Handle, bool>*>(param);
+        if (w == found->first) found->second = true;
+        return true;
+      },
+      reinterpret_cast<std::intptr_t>(&search));
+  CHECK(!search.second);
+  CHECK(unseen.destroyWindow(window));
+}
