@@ -97,8 +97,9 @@ class WindowSystem {
   virtual FontHandle createFont(const FontDescription& description) = 0;
   virtual bool deleteFont(FontHandle font) = 0;
 
-  // IsIconic, GetClientRect, GetSystemMetrics.
+  // IsIconic, IsWindowVisible, GetClientRect, GetSystemMetrics.
   virtual bool isIconic(WindowHandle window) = 0;
+  virtual bool isWindowVisible(WindowHandle window) = 0;
   virtual bool getClientRect(WindowHandle window, Rect* rect) = 0;
   virtual int systemMetric(int index) = 0;
   // BeginPaint / EndPaint / DrawIcon.

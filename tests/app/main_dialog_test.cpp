@@ -20,6 +20,9 @@ TEST_F(MainDialog, InitialisationFailingThriceWaitsTwiceShows900AndEnds) {
   EXPECT_EQ(library.initCalls, 3);
   EXPECT_EQ(m().clock.sleeps(), (std::vector<std::uint32_t>{3000, 3000}));
   EXPECT_EQ(shownBoxes(), std::vector<ShownBox>{appBox(900)});
+  // The dialog is still hidden: the box is not owned by it and comes to the front.
+  EXPECT_EQ(ui().messageBoxes()[0].owner, nullptr);
+  EXPECT_EQ(ui().messageBoxes()[0].type, 0x30u | 0x10000u);
   EXPECT_EQ(library.exitCalls, 0);
   EXPECT_EQ(m().modules.loadedNow(u"Cfgprobe64.Dll"), 0);
 }

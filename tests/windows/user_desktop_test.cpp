@@ -26,9 +26,9 @@ RECT windowRect(HWND window) {
 
 // Centres agree to the pixel the halving may lose.
 bool centredOver(const RECT& inner, const RECT& outer) {
-  const auto near = [](long a, long b) { return a - b <= 1 && b - a <= 1; };
-  return near(inner.left + inner.right, outer.left + outer.right) &&
-         near(inner.top + inner.bottom, outer.top + outer.bottom);
+  const auto within = [](long a, long b) { return a - b <= 1 && b - a <= 1; };
+  return within(inner.left + inner.right, outer.left + outer.right) &&
+         within(inner.top + inner.bottom, outer.top + outer.bottom);
 }
 
 std::vector<std::wstring> crLfLines(const std::wstring& text) {

@@ -95,6 +95,8 @@ bool WindowSystem::deleteFont(FontHandle font) { return ::DeleteObject(static_ca
 
 bool WindowSystem::isIconic(WindowHandle target) { return ::IsIconic(window(target)); }
 
+bool WindowSystem::isWindowVisible(WindowHandle target) { return ::IsWindowVisible(window(target)); }
+
 bool WindowSystem::getClientRect(WindowHandle target, Rect* rect) {
   RECT r{};
   if (!::GetClientRect(window(target), &r)) return false;

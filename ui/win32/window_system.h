@@ -32,6 +32,7 @@ class WindowSystem final : public ui::WindowSystem {
   FontHandle createFont(const FontDescription& description) override;
   bool deleteFont(FontHandle font) override;
   bool isIconic(WindowHandle window) override;
+  bool isWindowVisible(WindowHandle window) override;
   bool getClientRect(WindowHandle window, Rect* rect) override;
   int systemMetric(int index) override;
   PaintContext beginPaint(WindowHandle window) override;
