@@ -1,3 +1,5 @@
+#include <set>
+
 #include "os/win32/adapters.h"
 #include "os/win32/windows_api.h"
 
@@ -66,9 +68,31 @@ class UnseenWindows final : public Win32Windows {
     return ::CreateWindowExW(0, plainWindowClass(), terminated(title).c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                              ::GetModuleHandleW(nullptr), nullptr);
   }
-  // A message-only window stays out of sight: showing or activating it does nothing.
+  bool destroyWindow(Handle handle) override {
+    shown_.erase(handle);
+    iconic_.erase(handle);
+    return Win32Windows::destroyWindow(handle);
+  }
+  // A message-only window stays out of sight: showing, minimising or activating it
+  // changes nothing on the screen. Whether it counts as shown or minimised is kept
+  // here, for the window system that drives it.
   bool showWindow(Handle handle, int command) override {
-    return isMessageOnly(handle) ? false : Win32Windows::showWindow(handle, command);
+    if (!isMessageOnly(handle)) return Win32Windows::showWindow(handle, command);
+    const bool wasShown = shown_.count(handle) != 0;
+    if (command == kSwHide) {
+      shown_.erase(handle);
+      return wasShown;
+    }
+    shown_.insert(handle);
+    if (command == kSwMinimize || command == kSwShowMinimized) iconic_.insert(handle);
+    if (command == kSwRestore || command == kSwShowNormal) iconic_.erase(handle);
+    return wasShown;
+  }
+  bool isWindowVisible(Handle handle) override {
+    return isMessageOnly(handle) ? shown_.count(handle) != 0 : Win32Windows::isWindowVisible(handle);
+  }
+  bool isIconic(Handle handle) override {
+    return isMessageOnly(handle) ? iconic_.count(handle) != 0 : Win32Windows::isIconic(handle);
   }
   Handle setActiveWindow(Handle handle) override {
     return isMessageOnly(handle) ? nullptr : Win32Windows::setActiveWindow(handle);
@@ -78,6 +102,8 @@ class UnseenWindows final : public Win32Windows {
   }
 
  private:
+  std::set<Handle> shown_, iconic_;
+
   static bool isMessageOnly(Handle handle) {
     static const HWND root = [] {
       const HWND probe = ::CreateWindowExW(0, plainWindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,

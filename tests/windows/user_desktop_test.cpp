@@ -150,6 +150,7 @@ WIN_TEST(UserDesktop, TheToolsDialogWindowsAreNeverShownActivatedOrListed) {
   unseen.showWindow(window, os::kSwShow);
   unseen.setActiveWindow(window);
   CHECK(!::IsWindowVisible(static_cast<HWND>(window)));
+  CHECK(unseen.isWindowVisible(window));  // shown as far as the tool's dialogs go
   CHECK(::GetForegroundWindow() == foreground);
   CHECK(unseen.setProp(window, u"mark", window));
   CHECK(unseen.getProp(window, u"mark") == window);
