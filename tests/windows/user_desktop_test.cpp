@@ -11,6 +11,7 @@
 #include "os/win32/adapters.h"
 #include "tests/windows/check.h"
 #include "tests/windows/dialog_driver.h"
+#include "tests/windows/win32_helpers.h"
 
 namespace {
 
@@ -72,6 +73,27 @@ WIN_TEST(UserDesktop, TheMainDialogIsCentredOnItsWorkAreaAndTheAboutBoxOverIt) {
   CHECK(centredOver(windowRect(about), main));
   ::PostMessageW(about, WM_COMMAND, IDOK, 0);
   CHECK(run.close());
+}
+
+// Without its library the program shows message 900 while its dialog is still
+// hidden: the box is nobody's (so it has a taskbar button) and in front.
+WIN_TEST(UserDesktop, TheFailedStartsBoxStandsOnItsOwnInFront) {
+  const std::wstring folder = wintest::scratchFolder(L"user-failed-start");
+  REQUIRE(wintest::copyFileInto(wintest::programFolder() + L"\\Spanfinder64.exe", folder, L"Spanfinder64.exe"));
+  wintest::Child child(folder + L"\\Spanfinder64.exe", folder);
+  REQUIRE(child.valid());
+  const HWND box = wintest::waitForWindow(
+      child.id(),
+      [](HWND w) {
+        return wintest::className(w) == L"#32770" &&
+               wintest::allChildTexts(w).find(L"Failed to initialize application.") != std::wstring::npos;
+      },
+      30000);
+  REQUIRE(box != nullptr);
+  CHECK(::GetWindow(box, GW_OWNER) == nullptr);
+  CHECK(::GetForegroundWindow() == box);
+  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  CHECK(child.waitForExit(10000));
 }
 
 WIN_TEST(UserDesktop, EveryListedBlockIsALineOfItsOwnEndedByCrLfAsInTheIniFile) {
