@@ -12,10 +12,13 @@ constexpr std::uint32_t kLibraryAttempts = 3;
 constexpr std::uint32_t kLibraryRetryDelayMs = 3000;
 constexpr std::u16string_view kDefaultSpaceSize = u"600000";
 
-ui::FontDescription resultFontDescription(std::u16string face) {
+// Height 14 at 96 pixels an inch, and as much larger as the screen's DPI: the program
+// lays itself out at the screen's DPI, so a fixed 14 pixels would shrink the list
+// beside the larger dialog.
+ui::FontDescription resultFontDescription(std::u16string face, int dpi) {
   ui::FontDescription description;
   description.face = std::move(face);
-  description.height = 14;
+  description.height = (14 * dpi + 48) / 96;
   description.weight = 400;
   description.charSet = 128;  // SHIFTJIS_CHARSET
   return description;
@@ -37,7 +40,8 @@ CTmx4CheckLinkSpeedDlg::CTmx4CheckLinkSpeedDlg(ui::Application& app)
       m_resultFont(app.windowSystem()),
       m_engine(*this, *app.facilities().files) {
   m_hIcon = app.windowSystem().loadIcon(app::kProgramIcon);
-  m_resultFont.create(resultFontDescription(Text(resources::msg::kResultFontFace)));
+  m_resultFont.create(
+      resultFontDescription(Text(resources::msg::kResultFontFace), app.windowSystem().screenDpi()));
 }
 
 const ui::MessageMap& CTmx4CheckLinkSpeedDlg::messageMap() const {

@@ -102,6 +102,9 @@ class WindowSystem {
   virtual bool isWindowVisible(WindowHandle window) = 0;
   virtual bool getClientRect(WindowHandle window, Rect* rect) = 0;
   virtual int systemMetric(int index) = 0;
+  // GetDeviceCaps(screen, LOGPIXELSY): the screen's pixels per logical inch the
+  // program was started with (96 at 100% scaling, 144 at 150%).
+  virtual int screenDpi() = 0;
   // BeginPaint / EndPaint / DrawIcon.
   virtual PaintContext beginPaint(WindowHandle window) = 0;
   virtual void endPaint(WindowHandle window, PaintContext context) = 0;

@@ -85,7 +85,7 @@ TEST_F(MainDialog, StartsWithKa10CheckedDefaultSizeAndEmptyBoxes) {
     const ui::FontDescription* font = ui().fontDescription(ui().control(h, app::kResultBox)->font);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->face, u"Courier New");
-    EXPECT_EQ(font->height, 14);
+    EXPECT_EQ(font->height, 14);  // at 96 pixels an inch
     EXPECT_EQ(font->weight, 400);
     EXPECT_EQ(font->charSet, 128);
 
@@ -104,6 +104,13 @@ TEST_F(MainDialog, JapaneseUserInterfaceTakesTheJapaneseTitleAndFont) {
     EXPECT_EQ(m().windows.windowText(d.handle()), u"Nordvaleシリーズ リソース範囲自動検索ツール");
     EXPECT_EQ(ui().fontDescription(d.m_resultFont.handle())->face, u"ＭＳ ゴシック");
     EXPECT_EQ(ui().dialog(d.handle())->systemMenu.back().text, u"バージョン情報");
+  }});
+}
+
+TEST_F(MainDialog, TheResultFontGrowsWithTheScreensDpi) {
+  ui().dpi = 144;  // 150% scaling
+  runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) {
+    EXPECT_EQ(ui().fontDescription(d.m_resultFont.handle())->height, 21);
   }});
 }
 

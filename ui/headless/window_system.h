@@ -61,6 +61,7 @@ class WindowSystem final : public ui::WindowSystem {
 
   // Metrics: icon size, dialog base units, and the client area of a minimised window.
   int iconSize = 32;
+  int dpi = 96;
   int baseUnitX = 6, baseUnitY = 12;
   int minimisedClientWidth = 36, minimisedClientHeight = 36;
   // The one monitor's work area, and what a dialog's frame adds to its client area.
@@ -89,6 +90,7 @@ class WindowSystem final : public ui::WindowSystem {
   bool isWindowVisible(WindowHandle window) override { return desktop_.isWindowVisible(window); }
   bool getClientRect(WindowHandle window, Rect* rect) override;
   int systemMetric(int index) override;
+  int screenDpi() override { return dpi; }
   PaintContext beginPaint(WindowHandle window) override;
   void endPaint(WindowHandle window, PaintContext context) override;
   bool drawIcon(PaintContext context, int x, int y, IconHandle icon) override;

@@ -106,6 +106,13 @@ bool WindowSystem::getClientRect(WindowHandle target, Rect* rect) {
 
 int WindowSystem::systemMetric(int index) { return ::GetSystemMetrics(index); }
 
+int WindowSystem::screenDpi() {
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
 PaintContext WindowSystem::beginPaint(WindowHandle target) {
   std::unique_ptr<PaintRecord, PaintRecordDeleter> record(new PaintRecord{});
   const HDC context = ::BeginPaint(window(target), &record->paint);

@@ -35,6 +35,7 @@ class WindowSystem final : public ui::WindowSystem {
   bool isWindowVisible(WindowHandle window) override;
   bool getClientRect(WindowHandle window, Rect* rect) override;
   int systemMetric(int index) override;
+  int screenDpi() override;
   PaintContext beginPaint(WindowHandle window) override;
   void endPaint(WindowHandle window, PaintContext context) override;
   bool drawIcon(PaintContext context, int x, int y, IconHandle icon) override;
