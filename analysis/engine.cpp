@@ -13,6 +13,6 @@ void Engine::ShowResultError(int code) {
   showMessage(id);
 }
 
-void Engine::showMessage(std::uint16_t id) { m_host.showAppMessage(id, resources::loadMessage(id, m_host.language())); }
+void Engine::showMessage(std::uint16_t id) { m_host.showAppMessage(id, m_host.messageText(id, m_host.language())); }
 
 }  // namespace analysis

@@ -36,6 +36,9 @@ class EngineHost {
   virtual std::u16string currentDirectory() = 0;
   // The language of the messages shown.
   virtual resources::Language language() = 0;
+  // The text of message id in a language's table: the program's string resources,
+  // or the table the tool is built with.
+  virtual std::u16string messageText(std::uint16_t id, resources::Language language) = 0;
   // The language of the section headings looked for in the report. The program
   // takes both from its user-interface language; the command-line tool can match
   // the headings to the report while showing messages in the user's language.

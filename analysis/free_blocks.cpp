@@ -12,9 +12,10 @@ namespace {
 
 constexpr std::uint32_t kBlockUnit = 0x100000;  // blocks are cut from whole 1 MB units
 
+// The line as the result box shows it, ended by CR LF (kBlockLineLength characters).
 std::u16string blockLine(std::uint32_t first, std::uint32_t last) {
   char text[32];
-  const int n = std::snprintf(text, sizeof text, "0x%08X-0x%08X\n", static_cast<unsigned>(first),
+  const int n = std::snprintf(text, sizeof text, "0x%08X-0x%08X\r\n", static_cast<unsigned>(first),
                               static_cast<unsigned>(last));
   return std::u16string(text, text + (n > 0 ? n : 0));
 }

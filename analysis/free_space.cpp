@@ -91,8 +91,8 @@ int Engine::SearchFreeMemory(const std::u16string& reportPath, std::uint32_t win
   // The problem-device title comes last, so that a line naming both sections
   // opens the problem-device section.
   const SectionTitle titles[] = {
-      {resources::loadMessage(resources::msg::kMemoryHeading, language), Section::Memory},
-      {resources::loadMessage(resources::msg::kProblemHeading, language), Section::ProblemDevices}};
+      {m_host.messageText(resources::msg::kMemoryHeading, language), Section::Memory},
+      {m_host.messageText(resources::msg::kProblemHeading, language), Section::ProblemDevices}};
   FreeSpaceSink sink(m_ranges, profile, windowStart, windowEnd, m_innerWindowStart, m_innerWindowEnd);
   int result = kResultSuccess;
   if (!scanReport(m_files, reportPath, titles, sink)) {

@@ -14,7 +14,7 @@ int Engine::FindIoWindow(const std::u16string& reportPath, std::uint32_t ioAddre
                          std::uint32_t& windowEnd) {
   windowStart = windowEnd = 0;
   m_ranges.reset();
-  const SectionTitle titles[] = {{resources::loadMessage(resources::msg::kIoHeading, m_host.headingLanguage()), Section::Io}};
+  const SectionTitle titles[] = {{m_host.messageText(resources::msg::kIoHeading, m_host.headingLanguage()), Section::Io}};
   RangeCollector collector(m_ranges, [ioAddress](const ResourceRange& r) { return r.start <= ioAddress && ioAddress <= r.end; });
   if (!scanReport(m_files, reportPath, titles, collector)) return kResultFileOpenFailed;
   if (m_ranges.count() > 0) {
@@ -29,7 +29,7 @@ int Engine::FindIoWindow(const std::u16string& reportPath, std::uint32_t ioAddre
 int Engine::CheckIoFreeSpace(const std::u16string& reportPath, std::uint32_t windowStart, std::uint32_t windowEnd,
                              std::uint32_t requiredSize) {
   m_ranges.reset();
-  const SectionTitle titles[] = {{resources::loadMessage(resources::msg::kIoHeading, m_host.headingLanguage()), Section::Io}};
+  const SectionTitle titles[] = {{m_host.messageText(resources::msg::kIoHeading, m_host.headingLanguage()), Section::Io}};
   RangeCollector collector(m_ranges, [windowStart, windowEnd](const ResourceRange& r) {
     return occupiesWindow(r, windowStart, windowEnd);
   });

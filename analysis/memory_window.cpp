@@ -10,7 +10,7 @@ int Engine::FindMemoryWindow(const std::u16string& reportPath, std::uint32_t add
   windowStart = windowEnd = 0;
   m_ranges.reset();
   const SectionTitle titles[] = {
-      {resources::loadMessage(resources::msg::kMemoryHeading, m_host.headingLanguage()), Section::Memory}};
+      {m_host.messageText(resources::msg::kMemoryHeading, m_host.headingLanguage()), Section::Memory}};
   RangeCollector collector(m_ranges, [address](const ResourceRange& r) { return r.start <= address && address <= r.end; });
   if (!scanReport(m_files, reportPath, titles, collector)) return kResultFileOpenFailed;
   const std::uint32_t count = m_ranges.count();

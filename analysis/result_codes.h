@@ -29,4 +29,12 @@ constexpr int kListingFull = 2;
 // and filling the disk with the INI file.
 constexpr unsigned kMaxListedBlocks = 4096;
 
+// A block's line in the result box: "0x%08X-0x%08X" and CR LF, the only line
+// break a Windows edit control shows (a bare LF runs the lines together).
+constexpr unsigned kBlockLineLength = 23;
+// The result box's text limit: room for every block one Search lists. The
+// control's default (30,000 characters) would cut the list after 1,304 blocks,
+// mid-line and without a word.
+constexpr unsigned kResultBoxTextLimit = kMaxListedBlocks * kBlockLineLength;
+
 }  // namespace analysis

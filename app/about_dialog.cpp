@@ -40,8 +40,8 @@ bool CAboutDlg::OnInitDialog() {
         product.assign(value, n);
       }
     }
-    m_strVersion = app::LoadText(app_.facilities(), resources::msg::kVersionLine) + u" " + product;
-    m_strNotice = app::LoadText(app_.facilities(), resources::msg::kNotice);
+    m_strVersion = app::LoadText(app_, resources::msg::kVersionLine) + u" " + product;
+    m_strNotice = app::LoadText(app_, resources::msg::kNotice);
   }
   updateData(false);
   return true;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/resource_ids.h"
+#include "resources/messages.h"
 #include "ui/win32_values.h"
 
 namespace app {
@@ -60,10 +61,16 @@ constexpr std::array kDialogs = {
 
 constexpr std::array<std::uint16_t, 1> kIcons = {kProgramIcon};
 
+// The STRINGTABLEs made from the message table: English (0x0409) for every
+// language but Japanese (0x0411).
+std::u16string programString(std::uint16_t id, std::uint16_t langId) {
+  return resources::loadMessage(id, resources::languageFor(langId));
+}
+
 }  // namespace
 
 const ui::ResourceSet& programResources() {
-  static const ui::ResourceSet resources{kDialogs, kIcons};
+  static const ui::ResourceSet resources{kDialogs, kIcons, &programString};
   return resources;
 }
 

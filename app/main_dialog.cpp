@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include "analysis/result_codes.h"
 #include "app/about_dialog.h"
 #include "app/library_entries.h"
 #include "app/resource_ids.h"
@@ -11,10 +12,13 @@ constexpr std::uint32_t kLibraryAttempts = 3;
 constexpr std::uint32_t kLibraryRetryDelayMs = 3000;
 constexpr std::u16string_view kDefaultSpaceSize = u"600000";
 
-ui::FontDescription resultFontDescription(std::u16string face) {
+// Height 14 at 96 pixels an inch, and as much larger as the screen's DPI: the program
+// lays itself out at the screen's DPI, so a fixed 14 pixels would shrink the list
+// beside the larger dialog.
+ui::FontDescription resultFontDescription(std::u16string face, int dpi) {
   ui::FontDescription description;
   description.face = std::move(face);
-  description.height = 14;
+  description.height = (14 * dpi + 48) / 96;
   description.weight = 400;
   description.charSet = 128;  // SHIFTJIS_CHARSET
   return description;
@@ -36,7 +40,8 @@ CTmx4CheckLinkSpeedDlg::CTmx4CheckLinkSpeedDlg(ui::Application& app)
       m_resultFont(app.windowSystem()),
       m_engine(*this, *app.facilities().files) {
   m_hIcon = app.windowSystem().loadIcon(app::kProgramIcon);
-  m_resultFont.create(resultFontDescription(Text(resources::msg::kResultFontFace)));
+  m_resultFont.create(
+      resultFontDescription(Text(resources::msg::kResultFontFace), app.windowSystem().screenDpi()));
 }
 
 const ui::MessageMap& CTmx4CheckLinkSpeedDlg::messageMap() const {
@@ -50,7 +55,7 @@ const ui::MessageMap& CTmx4CheckLinkSpeedDlg::messageMap() const {
   return map;
 }
 
-std::u16string CTmx4CheckLinkSpeedDlg::Text(std::uint16_t id) const { return app::LoadText(app_.facilities(), id); }
+std::u16string CTmx4CheckLinkSpeedDlg::Text(std::uint16_t id) const { return app::LoadText(app_, id); }
 
 int CTmx4CheckLinkSpeedDlg::LoadMessageChecked(std::uint16_t id, std::u16string& target) {
   return app::LoadMessageChecked(app_, id, target);
@@ -77,6 +82,8 @@ bool CTmx4CheckLinkSpeedDlg::OnInitDialog() {
 
   checkRadioButton(app::kRadioKA10, app::kRadioKB40, app::kRadioKA10);
   editBox(app::kResultBox).setFont(m_resultFont.handle(), true);
+  // Room for every block a Search lists; the default limit would cut the list short.
+  editBox(app::kResultBox).setLimitText(analysis::kResultBoxTextLimit);
   setItemText(app::kSpaceSizeBox, kDefaultSpaceSize);
 
   if (BringUpLibrary()) return true;
@@ -127,6 +134,8 @@ void CTmx4CheckLinkSpeedDlg::OnPaint() {
   ws.endPaint(handle_, dc);
 }
 
+void CTmx4CheckLinkSpeedDlg::OnMessageFailed(const ui::Message&) { ShowAppMessage(resources::msg::kAnalyzeFailed); }
+
 void CTmx4CheckLinkSpeedDlg::OnDestroy() {
   callDefault();
   if (!m_hLibrary) return;
@@ -167,6 +176,10 @@ std::u16string CTmx4CheckLinkSpeedDlg::currentDirectory() {
 }
 
 resources::Language CTmx4CheckLinkSpeedDlg::language() { return app::uiLanguage(app_.facilities()); }
+
+std::u16string CTmx4CheckLinkSpeedDlg::messageText(std::uint16_t id, resources::Language language) {
+  return windowSystem().loadString(id, resources::langIdOf(language));
+}
 
 void CTmx4CheckLinkSpeedDlg::ShowAppMessage(std::uint16_t id) { app_.messageBox(Text(id)); }
 

@@ -56,6 +56,8 @@ class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {
   analysis::Board checkedBoard() override;
   std::u16string currentDirectory() override;
   resources::Language language() override;
+  // From the program's string resources.
+  std::u16string messageText(std::uint16_t id, resources::Language language) override;
 
   ui::IconHandle m_hIcon = nullptr;
   os::Handle m_hLibrary = nullptr;
@@ -72,6 +74,8 @@ class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {
   void OnPaint();
   ui::IconHandle OnQueryDragIcon() { return m_hIcon; }
   void OnDestroy();
+  // A handler that failed (it threw) ends what it was doing with message 510.
+  void OnMessageFailed(const ui::Message& message) override;
 
  private:
   bool BringUpLibrary();

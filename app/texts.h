@@ -1,6 +1,6 @@
 #pragma once
-// The program's numbered texts, loaded afresh at each use in the table of the
-// user-interface language.
+// The program's numbered texts, loaded afresh at each use from the program's string
+// resources, in the table of the user-interface language.
 #include <cstdint>
 #include <string>
 
@@ -11,7 +11,7 @@
 namespace app {
 
 resources::Language uiLanguage(const os::Platform& facilities);
-std::u16string LoadText(const os::Platform& facilities, std::uint16_t id);
+std::u16string LoadText(ui::Application& app, std::uint16_t id);
 
 // Loads text id into target and returns 1; when the text is empty (missing or
 // empty entry) shows message 9999 in an application message box, leaves target

@@ -31,6 +31,9 @@ class BenchHost final : public analysis::EngineHost {
   analysis::Board checkedBoard() override { return analysis::Board::KB20; }
   std::u16string currentDirectory() override { return directory; }
   resources::Language language() override { return resources::Language::English; }
+  std::u16string messageText(std::uint16_t id, resources::Language language) override {
+    return resources::loadMessage(id, language);
+  }
   std::u16string directory;
 };
 

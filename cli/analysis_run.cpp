@@ -75,7 +75,7 @@ bool search(const AnalysisRequest& request, analysis::Engine& engine, ConsoleHos
 }  // namespace
 
 std::optional<Block> blockLine(std::u16string_view line) {
-  if (line.size() != 22 || line.substr(0, 2) != u"0x" || line.substr(10, 3) != u"-0x" || line[21] != u'\n')
+  if (line.size() != 23 || line.substr(0, 2) != u"0x" || line.substr(10, 3) != u"-0x" || line.substr(21) != u"\r\n")
     return std::nullopt;
   return Block{analysis::parseHexNumber(line.substr(0, 10)), analysis::parseHexNumber(line.substr(11, 10))};
 }

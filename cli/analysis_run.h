@@ -60,7 +60,7 @@ inline bool endedWithoutMemoryWindow(const AnalysisOutcome& out) {
   return out.completed && out.memoryWindow && out.memoryWindow->empty();
 }
 
-// A block line as the result box receives it ("0x%08X-0x%08X\n"); nothing for any other text.
+// A block line as the result box receives it ("0x%08X-0x%08X" and CR LF); nothing for any other text.
 std::optional<Block> blockLine(std::u16string_view line);
 
 // Blocks are handed on one by one as the result box gets them, not collected: a

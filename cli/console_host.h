@@ -51,6 +51,9 @@ class ConsoleHost final : public analysis::EngineHost {
   std::u16string currentDirectory() override { return m_directory; }
   resources::Language language() override { return m_language; }
   resources::Language headingLanguage() override { return m_headings; }
+  std::u16string messageText(std::uint16_t id, resources::Language language) override {
+    return resources::loadMessage(id, language);
+  }
 
   // Shows a message of the table by number, as the Search does.
   void show(std::uint16_t id, bool dialog);

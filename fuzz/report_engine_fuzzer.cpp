@@ -40,6 +40,9 @@ class FuzzHost final : public analysis::EngineHost, public analysis::ResultBox {
   std::u16string currentDirectory() override { return directory; }
   Language language() override { return messages; }
   Language headingLanguage() override { return headings; }
+  std::u16string messageText(std::uint16_t id, Language language) override {
+    return resources::loadMessage(id, language);
+  }
 
   std::uint32_t getLimitText() override { return 0x7FFFFFFE; }
   void setSel(std::uint32_t, std::uint32_t) override {}

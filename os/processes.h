@@ -3,6 +3,9 @@
 // interpreter named by the environment variable COMSPEC, or "cmd.exe" when COMSPEC
 // is unset or names a program that is missing or cannot be run, is started with
 // "/c" and the command line, and the call waits for it to end.
+// @note On Windows that cmd.exe is the one in the system folder (never one found by
+// searching the program's or the current folder), and the interpreter runs without
+// a console window.
 // The base class is the "facility absent" back end: no interpreter starts.
 #include <string_view>
 

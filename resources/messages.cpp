@@ -1,6 +1,5 @@
 #include "resources/messages.h"
 
-#include "os/system.h"
 
 namespace resources {
 namespace {
@@ -20,10 +19,6 @@ constexpr Entry kTable[] = {
 #undef NONE
 
 }  // namespace
-
-Language languageFor(std::uint16_t langId) {
-  return (langId & 0x3FF) == (os::kLangJapanese & 0x3FF) ? Language::Japanese : Language::English;
-}
 
 std::u16string loadMessage(std::uint16_t id, Language language) {
   for (const Entry& e : kTable) {

@@ -11,7 +11,11 @@ enum class Language { English, Japanese };
 // The table a user-interface language (a Windows LANGID) selects: Japanese for
 // Japanese, English for every other language.
 Language languageFor(std::uint16_t langId);
+// The language of a table's STRINGTABLE resources: 0x0409 or 0x0411.
+std::uint16_t langIdOf(Language language);
 
+// The text of a message in the table compiled from messages.def (the native build,
+// the tool, the headless window system's string resources).
 std::u16string loadMessage(std::uint16_t id, Language language);
 
 // Message numbers the program uses by name.

@@ -34,7 +34,14 @@ int Application::run() {
 }
 
 int Application::messageBox(std::u16string_view text, std::uint32_t type) {
-  const WindowHandle owner = mainWindow_ ? mainWindow_->handle() : nullptr;
+  WindowHandle owner = mainWindow_ ? mainWindow_->handle() : nullptr;
+  // A main window not shown yet (its initialisation failed) would own a box without
+  // a taskbar button that can stay behind other windows: the box stands on its own
+  // (with a button of its own) and comes to the front.
+  if (owner && !windows_.isWindowVisible(owner)) {
+    owner = nullptr;
+    type |= kMbSetForeground;
+  }
   return windows_.messageBox(owner, text, name_, type);
 }
 

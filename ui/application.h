@@ -45,6 +45,8 @@ class Application : public CommandTarget {
 
   // The application message box: owned by the main window, caption the
   // application's name; OK and the exclamation icon unless type says otherwise.
+  // While the main window is still hidden the box has no owner and takes the
+  // foreground (MB_SETFOREGROUND).
   int messageBox(std::u16string_view text, std::uint32_t type = kMbOk | kMbIconExclamation);
 
   WindowSystem& windowSystem() const { return windows_; }

@@ -32,6 +32,8 @@ class EditBox : public Control {
  public:
   using Control::Control;
   std::uint32_t getLimitText() const { return static_cast<std::uint32_t>(send(kEmGetLimitText)); }
+  // EM_SETLIMITTEXT: the most characters the user or EM_REPLACESEL may put in.
+  void setLimitText(std::uint32_t limit) const { send(kEmSetLimitText, limit); }
   void setSel(std::uint32_t start, std::uint32_t end) const { send(kEmSetSel, start, end); }
   void scrollCaret() const { send(kEmScrollCaret); }
   void replaceSel(std::u16string_view text, bool canUndo) const;

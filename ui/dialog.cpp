@@ -1,5 +1,7 @@
 #include "ui/dialog.h"
 
+#include <algorithm>
+
 namespace ui {
 
 void DataExchange::text(int id, std::u16string& value) {
@@ -15,7 +17,39 @@ std::intptr_t Dialog::doModal() {
     owner = parent_->handle();
   else if (Window* main = app_.mainWindow(); main && main != this)
     owner = main->handle();
-  return windowSystem().dialogBox(templateId_, owner, *this);
+  owner_ = owner;
+  const std::intptr_t result = windowSystem().dialogBox(templateId_, owner, *this);
+  owner_ = nullptr;
+  return result;
+}
+
+std::intptr_t Dialog::initDialog() {
+  Rect before, after;
+  const bool placed = windowSystem().getWindowRect(handle_, &before);
+  const bool focus = OnInitDialog();
+  // Left where the template put it (the top-left corner of the screen, or of the
+  // owner's client area): centred, as the user of a dialog program expects.
+  if (placed && windowSystem().getWindowRect(handle_, &after) && after == before) centre();
+  return focus ? 1 : 0;
+}
+
+void Dialog::centre() const {
+  WindowSystem& ws = windowSystem();
+  Rect frame, area, over;
+  if (!ws.getWindowRect(handle_, &frame)) return;
+  // An owner that is minimised (or gone) gives no place to centre over.
+  if (owner_ && !ws.isIconic(owner_) && ws.getWindowRect(owner_, &over)) {
+    if (!ws.monitorWorkArea(owner_, &area)) return;
+  } else {
+    if (!ws.monitorWorkArea(handle_, &area)) return;
+    over = area;
+  }
+  int x = over.left + (over.width() - frame.width()) / 2;
+  int y = over.top + (over.height() - frame.height()) / 2;
+  // Kept inside the work area, its top-left corner first when it is larger.
+  x = std::max(area.left, std::min(x, area.right - frame.width()));
+  y = std::max(area.top, std::min(y, area.bottom - frame.height()));
+  ws.moveWindow(handle_, x, y);
 }
 
 void Dialog::endDialog(std::intptr_t result) { windowSystem().endDialog(handle_, result); }
@@ -31,7 +65,7 @@ bool Dialog::updateData(bool save) {
 }
 
 std::optional<std::intptr_t> Dialog::route(const Message& message) {
-  if (message.id == kWmInitDialog) return OnInitDialog() ? 1 : 0;
+  if (message.id == kWmInitDialog) return initDialog();
   if (const MessageMap::Handler* handler = messageMap().find(message)) {
     const std::intptr_t result = (*handler)(*this, message);
     // A handler that ran the default processing has the default's result; the
@@ -65,6 +99,10 @@ std::optional<std::intptr_t> Dialog::dialogMessage(WindowHandle dialog, const Me
     result = route(message);
   } catch (...) {
     result = 0;
+    try {
+      OnMessageFailed(message);
+    } catch (...) {
+    }
   }
   currentMessage_ = outerMessage;
   defaultResult_ = outerDefault;

@@ -2,8 +2,10 @@
 // A dialog from a template, run modally. The framework's dialog procedure routes
 // each message through the class's message map; the standard OK and Cancel
 // commands end the dialog; commands no entry takes go to the application's map.
+// A dialog that nothing moved while it initialised is centred when it comes up:
+// over its owner, or on its monitor's work area when it has none.
 // No exception leaves the procedure: a handler that throws ends its message as
-// handled, and the dialog carries on.
+// handled, OnMessageFailed tells the user, and the dialog carries on.
 #include <cstdint>
 #include <string>
 
@@ -62,13 +64,19 @@ class Dialog : public Window, private DialogProcedure {
   // The standard OK and Cancel commands: end the dialog with kIdOk / kIdCancel.
   virtual void OnOK() { endDialog(kIdOk); }
   virtual void OnCancel() { endDialog(kIdCancel); }
+  // A handler of message threw: what the user is told. Nothing by default. An
+  // exception from here is dropped as well.
+  virtual void OnMessageFailed(const Message& /*message*/) {}
 
  private:
   std::optional<std::intptr_t> dialogMessage(WindowHandle dialog, const Message& message) noexcept override;
   std::optional<std::intptr_t> route(const Message& message);
+  std::intptr_t initDialog();
+  void centre() const;
 
   std::uint16_t templateId_;
   Window* parent_;
+  WindowHandle owner_ = nullptr;  // while it runs
 };
 
 }  // namespace ui

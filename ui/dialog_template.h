@@ -5,6 +5,7 @@
 // template for DialogBoxIndirectParamW from the same rows.
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace ui {
@@ -38,6 +39,9 @@ struct DialogTemplate {
 struct ResourceSet {
   std::span<const DialogTemplate> dialogs;
   std::span<const std::uint16_t> icons;  // icon group ids
+  // The string table of a language (a LANGID): the text of string id, empty when
+  // that table lacks it. Null: the program has no string resources.
+  std::u16string (*strings)(std::uint16_t id, std::uint16_t langId) = nullptr;
 
   const DialogTemplate* dialog(std::uint16_t id) const {
     for (const auto& d : dialogs)

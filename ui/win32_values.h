@@ -33,7 +33,7 @@ constexpr std::uint16_t kIdHelp = 0xE146;
 constexpr std::uint32_t kScMove = 0xF010, kScMinimize = 0xF020, kScClose = 0xF060, kScRestore = 0xF120;
 
 // Message box types and answers.
-constexpr std::uint32_t kMbOk = 0x0, kMbIconExclamation = 0x30, kMbIconMask = 0xF0;
+constexpr std::uint32_t kMbOk = 0x0, kMbIconExclamation = 0x30, kMbIconMask = 0xF0, kMbSetForeground = 0x10000;
 constexpr int kIdOkAnswer = 1;
 
 // Menu item flags.

@@ -29,6 +29,7 @@ struct Rect {
   int left = 0, top = 0, right = 0, bottom = 0;
   int width() const { return right - left; }
   int height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
 };
 
 // The arguments of CreateFontW.
@@ -87,16 +88,23 @@ class WindowSystem {
   virtual MenuHandle getSystemMenu(WindowHandle window, bool revert) = 0;
   virtual bool appendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, std::u16string_view text) = 0;
 
+  // SetThreadUILanguage(langId), then LoadStringW(program instance, id): the text of
+  // string resource id in the STRINGTABLE of that language; empty when it lacks it.
+  virtual std::u16string loadString(std::uint16_t id, std::uint16_t langId) = 0;
   // LoadIconW(program instance, MAKEINTRESOURCE(id)): nullptr when the program has no such icon.
   virtual IconHandle loadIcon(std::uint16_t id) = 0;
   // CreateFontW / DeleteObject.
   virtual FontHandle createFont(const FontDescription& description) = 0;
   virtual bool deleteFont(FontHandle font) = 0;
 
-  // IsIconic, GetClientRect, GetSystemMetrics.
+  // IsIconic, IsWindowVisible, GetClientRect, GetSystemMetrics.
   virtual bool isIconic(WindowHandle window) = 0;
+  virtual bool isWindowVisible(WindowHandle window) = 0;
   virtual bool getClientRect(WindowHandle window, Rect* rect) = 0;
   virtual int systemMetric(int index) = 0;
+  // GetDeviceCaps(screen, LOGPIXELSY): the screen's pixels per logical inch the
+  // program was started with (96 at 100% scaling, 144 at 150%).
+  virtual int screenDpi() = 0;
   // BeginPaint / EndPaint / DrawIcon.
   virtual PaintContext beginPaint(WindowHandle window) = 0;
   virtual void endPaint(WindowHandle window, PaintContext context) = 0;
@@ -104,6 +112,15 @@ class WindowSystem {
 
   // SetPropW on a window.
   virtual bool setProp(WindowHandle window, std::u16string_view name, os::Handle value) = 0;
+
+  // GetWindowRect: the window's frame in screen coordinates.
+  virtual bool getWindowRect(WindowHandle window, Rect* rect) = 0;
+  // SetWindowPos with SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE: moves the window's
+  // frame to x, y in screen coordinates.
+  virtual bool moveWindow(WindowHandle window, int x, int y) = 0;
+  // MonitorFromWindow(MONITOR_DEFAULTTONEAREST) and GetMonitorInfoW: the work area
+  // (the screen without the taskbar) of the monitor the window is on.
+  virtual bool monitorWorkArea(WindowHandle window, Rect* rect) = 0;
 };
 
 }  // namespace ui

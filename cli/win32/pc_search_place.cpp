@@ -6,6 +6,7 @@
 #include "cli/access_library.h"
 #include "cli/search_place.h"
 #include "os/platform.h"
+#include "os/win32/adapters.h"
 
 namespace cli {
 namespace {
@@ -34,7 +35,10 @@ class ThisPc final : public SearchPlace {
   analysis::Board defaultBoard() override { return analysis::Board::KA10; }
 
   ProgramSearchOutcome search(const ProgramSearchRequest& request, const BlockSink& onBlock) override {
-    const os::Platform& pc = os::platform();
+    // The program's dialogs and message boxes are driven unseen: no window on the
+    // user's screen, none in the taskbar, none taking the focus.
+    os::Platform pc = os::platform();
+    pc.windows = &os::win32::unseenWindows();
     ProgramSearchOutcome result = runProgramSearch(pc, request, onBlock);
     if (!result.libraryUp && !result.anotherCopyRan) {
       const std::string why = whyNoLibrary(pc);

@@ -28,5 +28,11 @@ DeviceSetup& deviceSetup();
 Threads& threads();
 VersionInfo& versions();
 Windows& windows();
+// The desktop for windows nobody is to see (the dialogs the command-line tool drives
+// without showing them): the windows it creates are message-only windows, which
+// are never on the screen, never active and never enumerated, and which own
+// nothing; whether one counts as shown or minimised is kept for its driver. Every
+// other call, on any other window, is the desktop's own.
+Windows& unseenWindows();
 
 }  // namespace os::win32

@@ -1,3 +1,5 @@
+#include <set>
+
 #include "os/win32/adapters.h"
 #include "os/win32/windows_api.h"
 
@@ -16,7 +18,7 @@ BOOL CALLBACK enumerate(HWND found, LPARAM param) {
   return e->callback(found, e->param) ? TRUE : FALSE;
 }
 
-class Win32Windows final : public Windows {
+class Win32Windows : public Windows {
  public:
   Handle createWindow(Handle owner, std::u16string_view title) override {
     return ::CreateWindowExW(0, plainWindowClass(), terminated(title).c_str(), WS_POPUP | WS_CAPTION, CW_USEDEFAULT,
@@ -60,6 +62,60 @@ class Win32Windows final : public Windows {
   Handle getForegroundWindow() override { return ::GetForegroundWindow(); }
 };
 
+class UnseenWindows final : public Win32Windows {
+ public:
+  Handle createWindow(Handle, std::u16string_view title) override {
+    return ::CreateWindowExW(0, plainWindowClass(), terminated(title).c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+  }
+  bool destroyWindow(Handle handle) override {
+    shown_.erase(handle);
+    iconic_.erase(handle);
+    return Win32Windows::destroyWindow(handle);
+  }
+  // A message-only window stays out of sight: showing, minimising or activating it
+  // changes nothing on the screen. Whether it counts as shown or minimised is kept
+  // here, for the window system that drives it.
+  bool showWindow(Handle handle, int command) override {
+    if (!isMessageOnly(handle)) return Win32Windows::showWindow(handle, command);
+    const bool wasShown = shown_.count(handle) != 0;
+    if (command == kSwHide) {
+      shown_.erase(handle);
+      return wasShown;
+    }
+    shown_.insert(handle);
+    if (command == kSwMinimize || command == kSwShowMinimized) iconic_.insert(handle);
+    if (command == kSwRestore || command == kSwShowNormal) iconic_.erase(handle);
+    return wasShown;
+  }
+  bool isWindowVisible(Handle handle) override {
+    return isMessageOnly(handle) ? shown_.count(handle) != 0 : Win32Windows::isWindowVisible(handle);
+  }
+  bool isIconic(Handle handle) override {
+    return isMessageOnly(handle) ? iconic_.count(handle) != 0 : Win32Windows::isIconic(handle);
+  }
+  Handle setActiveWindow(Handle handle) override {
+    return isMessageOnly(handle) ? nullptr : Win32Windows::setActiveWindow(handle);
+  }
+  bool setForegroundWindow(Handle handle) override {
+    return isMessageOnly(handle) ? ::IsWindow(window(handle)) != FALSE : Win32Windows::setForegroundWindow(handle);
+  }
+
+ private:
+  std::set<Handle> shown_, iconic_;
+
+  static bool isMessageOnly(Handle handle) {
+    static const HWND root = [] {
+      const HWND probe = ::CreateWindowExW(0, plainWindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                           ::GetModuleHandleW(nullptr), nullptr);
+      const HWND parent = probe ? ::GetAncestor(probe, GA_PARENT) : nullptr;
+      if (probe) ::DestroyWindow(probe);
+      return parent;
+    }();
+    return root && ::GetAncestor(window(handle), GA_PARENT) == root;
+  }
+};
+
 }  // namespace
 
 // A class whose windows do nothing of their own. Another module of the process with
@@ -77,6 +133,11 @@ const wchar_t* plainWindowClass() {
 
 Windows& windows() {
   static Win32Windows instance;
+  return instance;
+}
+
+Windows& unseenWindows() {
+  static UnseenWindows instance;
   return instance;
 }
 

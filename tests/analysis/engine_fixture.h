@@ -46,6 +46,9 @@ class TestHost final : public analysis::EngineHost {
   std::u16string currentDirectory() override { return directory; }
   resources::Language language() override { return lang; }
   resources::Language headingLanguage() override { return headings.value_or(lang); }
+  std::u16string messageText(std::uint16_t id, resources::Language language) override {
+    return resources::loadMessage(id, language);
+  }
 
   EditBox box;
   std::vector<Shown> shown;

@@ -39,9 +39,9 @@ class FreeSpace : public EngineTest {
 };
 
 const char* const kExampleBlocks =
-    "0xF1A00000-0xF1FFFFFF\n0xF1400000-0xF19FFFFF\n0xF0E00000-0xF13FFFFF\n0xF0800000-0xF0DFFFFF\n"
-    "0xF0200000-0xF07FFFFF\n0xF3A00000-0xF3FFFFFF\n0xF3400000-0xF39FFFFF\n0xF2E00000-0xF33FFFFF\n"
-    "0xF2800000-0xF2DFFFFF\n0xF2200000-0xF27FFFFF\n";
+    "0xF1A00000-0xF1FFFFFF\r\n0xF1400000-0xF19FFFFF\r\n0xF0E00000-0xF13FFFFF\r\n0xF0800000-0xF0DFFFFF\r\n"
+    "0xF0200000-0xF07FFFFF\r\n0xF3A00000-0xF3FFFFFF\r\n0xF3400000-0xF39FFFFF\r\n0xF2E00000-0xF33FFFFF\r\n"
+    "0xF2800000-0xF2DFFFFF\r\n0xF2200000-0xF27FFFFF\r\n";
 
 TEST_F(FreeSpace, WorkedExampleListsAndWritesKb20) {
   EXPECT_EQ(search(writeReport(example())), 0);
@@ -123,7 +123,7 @@ TEST_F(FreeSpace, NestedRowsDoNotOpenHolesInsideOuterRows) {
   ASSERT_EQ(engine.FindMemoryWindow(writeReport(report), 0xFC000000, start, end), 0);
   EXPECT_EQ(engine.m_innerWindowStart, 0xFC000000u);
   EXPECT_EQ(engine.SearchFreeMemory(path("msinfo.txt"), start, end, 0x1FFFFFF), 0);
-  EXPECT_EQ(resultText(), "0xFE000000-0xFFFFFFFF\n0xFC000000-0xFDFFFFFF\n");  // the inner window only
+  EXPECT_EQ(resultText(), "0xFE000000-0xFFFFFFFF\r\n0xFC000000-0xFDFFFFFF\r\n");  // the inner window only
 }
 
 struct ProblemCase {
@@ -169,7 +169,7 @@ TEST_F(FreeSpace, HeaderWithBothTitlesOpensTheProblemDevices) {
   const auto report = writeRaw(analysis_test::utf16le(text));
   engine.m_innerWindowStart = engine.m_innerWindowEnd = 1;
   EXPECT_EQ(engine.SearchFreeMemory(report, 0xF0000000, 0xF3FFFFFF, 0x1FFFFFF), 104);
-  EXPECT_EQ(resultText(), "0xF2000000-0xF3FFFFFF\n");  // 0xF2000000-0xF2FFFFFF was not read as occupied
+  EXPECT_EQ(resultText(), "0xF2000000-0xF3FFFFFF\r\n");  // 0xF2000000-0xF2FFFFFF was not read as occupied
 }
 
 TEST_F(FreeSpace, JapaneseReportSectionsAreFoundInJapanese) {
@@ -213,15 +213,15 @@ TEST_P(Blocks, CutFromTheTopOfWholeMegabytes) {
 INSTANTIATE_TEST_SUITE_P(
     Holes, Blocks,
     ::testing::Values(
-        BlockCase{"alignedHole", 0xF0100000, 0xF0AFFFFF, 0x5FFFFF, 1, "0xF0500000-0xF0AFFFFF\n"},
-        BlockCase{"roundsUpFirst", 0xF0180000, 0xF07FFFFF, 0x5FFFFF, 1, "0xF0200000-0xF07FFFFF\n"},
+        BlockCase{"alignedHole", 0xF0100000, 0xF0AFFFFF, 0x5FFFFF, 1, "0xF0500000-0xF0AFFFFF\r\n"},
+        BlockCase{"roundsUpFirst", 0xF0180000, 0xF07FFFFF, 0x5FFFFF, 1, "0xF0200000-0xF07FFFFF\r\n"},
         BlockCase{"roundsDownLast", 0xF0000000, 0xF05FFFFE, 0x5FFFFF, -1, ""},
         BlockCase{"twoBlocksTopFirst", 0x00200000, 0x00DFFFFF, 0x5FFFFF, 1,
-                  "0x00800000-0x00DFFFFF\n0x00200000-0x007FFFFF\n"},
+                  "0x00800000-0x00DFFFFF\r\n0x00200000-0x007FFFFF\r\n"},
         BlockCase{"unalignedSize", 0x00000000, 0x003FFFFF, 0x17FFFF, 1,
-                  "0x00280000-0x003FFFFF\n0x00100000-0x0027FFFF\n"},
+                  "0x00280000-0x003FFFFF\r\n0x00100000-0x0027FFFF\r\n"},
         BlockCase{"blockAtZeroStops", 0x00000000, 0x001FFFFF, 0xFFFFF, 1,
-                  "0x00100000-0x001FFFFF\n0x00000000-0x000FFFFF\n"},
+                  "0x00100000-0x001FFFFF\r\n0x00000000-0x000FFFFF\r\n"},
         BlockCase{"sizeZeroFitsNothing", 0x00000000, 0xFFFFFFFE, 0xFFFFFFFF, -1, ""},
         BlockCase{"belowOneUnit", 0x00000001, 0x000FFFFF, 0, -1, ""},
         BlockCase{"topOfTheSpace", 0xFFF00001, 0xFFFFFFFF, 0, -1, ""}),
@@ -255,22 +255,22 @@ INSTANTIATE_TEST_SUITE_P(
     Windows, SpaceEdges,
     ::testing::Values(
         EdgeCase{"trailingHoleToTheTop", 0xFFC00000, 0xFFFFFFFF, {range(0xFFD00000, 0xFFDFFFFF)}, 0xFFFFF,
-                 "0xFFC00000-0xFFCFFFFF\n0xFFF00000-0xFFFFFFFF\n0xFFE00000-0xFFEFFFFF\n"},
+                 "0xFFC00000-0xFFCFFFFF\r\n0xFFF00000-0xFFFFFFFF\r\n0xFFE00000-0xFFEFFFFF\r\n"},
         EdgeCase{"recordEndingAtTheTop", 0xFFC00000, 0xFFFFFFFF,
                  {range(0xFFF00000, 0xFFFFFFFF), range(0xFFF00000, 0xFFF0FFFF)}, 0xFFFFF,
-                 "0xFFE00000-0xFFEFFFFF\n0xFFD00000-0xFFDFFFFF\n0xFFC00000-0xFFCFFFFF\n"},
+                 "0xFFE00000-0xFFEFFFFF\r\n0xFFD00000-0xFFDFFFFF\r\n0xFFC00000-0xFFCFFFFF\r\n"},
         EdgeCase{"blockAtZero", 0x00000000, 0x002FFFFF, {range(0x00100000, 0x001FFFFF)}, 0xFFFFF,
-                 "0x00000000-0x000FFFFF\n0x00200000-0x002FFFFF\n"},
+                 "0x00000000-0x000FFFFF\r\n0x00200000-0x002FFFFF\r\n"},
         EdgeCase{"oneAddressHolesHoldNothing", 0x00000000, 0x00200000,
                  {range(0x00000001, 0x000FFFFF), range(0x00100001, 0x001FFFFF)}, 0, ""},
         EdgeCase{"holeOfExactlyTheSize", 0xE0000000, 0xE0FFFFFF,
                  {range(0xE0000000, 0xE00FFFFF), range(0xE0700000, 0xE0FFFFFF)}, 0x5FFFFF,
-                 "0xE0100000-0xE06FFFFF\n"},
+                 "0xE0100000-0xE06FFFFF\r\n"},
         EdgeCase{"holeOneMegabyteShort", 0xE0000000, 0xE0FFFFFF,
                  {range(0xE0000000, 0xE00FFFFF), range(0xE0600000, 0xE0FFFFFF)}, 0x5FFFFF, ""},
         // A row whose end lies below its start still holds its start address.
         EdgeCase{"backwardsRowHoldsItsStart", 0x00000000, 0x003FFFFF, {range(0x00200000, 0x00100000)}, 0xFFFFF,
-                 "0x00100000-0x001FFFFF\n0x00000000-0x000FFFFF\n0x00300000-0x003FFFFF\n"}),
+                 "0x00100000-0x001FFFFF\r\n0x00000000-0x000FFFFF\r\n0x00300000-0x003FFFFF\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FreeSpace, MissingIniFolderReports703PerHoleAndFails) {
@@ -392,7 +392,7 @@ TEST_F(IniWriteFailure, ShortBlockWriteStopsTheListing) {
   ASSERT_EQ(shortEngine.FindMemoryWindow(u"C:\\msinfo.txt", 0xF2000000, start, end), 0);
   EXPECT_EQ(shortEngine.SearchFreeMemory(u"C:\\msinfo.txt", start, end, 0x5FFFFF), analysis::kResultFileWriteFailed);
   EXPECT_EQ(host.shown.size(), 1u);
-  EXPECT_EQ(resultText(), "0xF1A00000-0xF1FFFFFF\n");  // listed, then the write failed and the search ended
+  EXPECT_EQ(resultText(), "0xF1A00000-0xF1FFFFFF\r\n");  // listed, then the write failed and the search ended
 }
 
 }  // namespace

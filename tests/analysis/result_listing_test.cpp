@@ -25,11 +25,15 @@ TEST_F(ResultListing, ShowResultErrorMapsCodesToMessages) {
   }
 }
 
-TEST_F(ResultListing, LinesAreAppendedAtTheEndWithoutCr) {
-  host.box.control.setText(u"earlier\n");
+TEST_F(ResultListing, LinesAreAppendedAtTheEndEachEndedByCrLf) {
+  host.box.control.multiLine = true;
+  host.box.control.setText(u"earlier\r\n");
   host.box.control.setSel(0, 3);  // a selection elsewhere does not matter
   EXPECT_EQ(engine.ListFreeBlocks(0x00200000, 0x00DFFFFF, 0x5FFFFF), 1);
-  EXPECT_EQ(resultText(), "earlier\n0x00800000-0x00DFFFFF\n0x00200000-0x007FFFFF\n");
+  EXPECT_EQ(resultText(), "earlier\r\n0x00800000-0x00DFFFFF\r\n0x00200000-0x007FFFFF\r\n");
+  // A Windows edit control breaks lines at CR LF alone: each block is a line of its own.
+  EXPECT_EQ(host.box.control.lines(),
+            (std::vector<std::u16string>{u"earlier", u"0x00800000-0x00DFFFFF", u"0x00200000-0x007FFFFF", u""}));
   EXPECT_EQ(host.box.control.caretScrolls(), 2u);
 }
 
@@ -38,7 +42,7 @@ TEST_F(ResultListing, TheBoxKeepsItsDefaultLimit) {
   // the box keeps what fits and reports it, as the system control does.
   EXPECT_EQ(engine.ListFreeBlocks(0, 0xFFFFFFFF, 0xFFFFF), 1);
   EXPECT_EQ(host.box.control.text().size(), ui::EditControl::kDefaultLimit);
-  EXPECT_EQ(resultText().substr(0, 22), "0xFFF00000-0xFFFFFFFF\n");
+  EXPECT_EQ(resultText().substr(0, 23), "0xFFF00000-0xFFFFFFFF\r\n");
   EXPECT_GT(host.box.control.maxTextNotifications(), 0u);
 }
 

@@ -20,6 +20,9 @@ TEST_F(MainDialog, InitialisationFailingThriceWaitsTwiceShows900AndEnds) {
   EXPECT_EQ(library.initCalls, 3);
   EXPECT_EQ(m().clock.sleeps(), (std::vector<std::uint32_t>{3000, 3000}));
   EXPECT_EQ(shownBoxes(), std::vector<ShownBox>{appBox(900)});
+  // The dialog is still hidden: the box is not owned by it and comes to the front.
+  EXPECT_EQ(ui().messageBoxes()[0].owner, nullptr);
+  EXPECT_EQ(ui().messageBoxes()[0].type, 0x30u | 0x10000u);
   EXPECT_EQ(library.exitCalls, 0);
   EXPECT_EQ(m().modules.loadedNow(u"Cfgprobe64.Dll"), 0);
 }
@@ -82,7 +85,7 @@ TEST_F(MainDialog, StartsWithKa10CheckedDefaultSizeAndEmptyBoxes) {
     const ui::FontDescription* font = ui().fontDescription(ui().control(h, app::kResultBox)->font);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->face, u"Courier New");
-    EXPECT_EQ(font->height, 14);
+    EXPECT_EQ(font->height, 14);  // at 96 pixels an inch
     EXPECT_EQ(font->weight, 400);
     EXPECT_EQ(font->charSet, 128);
 
@@ -101,6 +104,13 @@ TEST_F(MainDialog, JapaneseUserInterfaceTakesTheJapaneseTitleAndFont) {
     EXPECT_EQ(m().windows.windowText(d.handle()), u"Nordvaleシリーズ リソース範囲自動検索ツール");
     EXPECT_EQ(ui().fontDescription(d.m_resultFont.handle())->face, u"ＭＳ ゴシック");
     EXPECT_EQ(ui().dialog(d.handle())->systemMenu.back().text, u"バージョン情報");
+  }});
+}
+
+TEST_F(MainDialog, TheResultFontGrowsWithTheScreensDpi) {
+  ui().dpi = 144;  // 150% scaling
+  runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) {
+    EXPECT_EQ(ui().fontDescription(d.m_resultFont.handle())->height, 21);
   }});
 }
 

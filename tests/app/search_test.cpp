@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <new>
 
 #include "app/resource_ids.h"
 #include "os/text.h"
@@ -25,13 +26,15 @@ class Search : public ProgramTest {
       start_ = ui().textOf(d.handle(), app::kStartBox);
       end_ = ui().textOf(d.handle(), app::kEndBox);
       blocks_ = os::toUtf8(ui().textOf(d.handle(), app::kResultBox));
+      shownLines_ = ui().control(d.handle(), app::kResultBox)->edit.lines();
     }});
   }
-  std::string firstBlock() const { return blocks_.substr(0, blocks_.find('\n')); }
+  std::string firstBlock() const { return blocks_.substr(0, blocks_.find("\r\n")); }
 
   bool result_ = false;
   std::u16string start_, end_;
   std::string blocks_;
+  std::vector<std::u16string> shownLines_;  // the result box's lines as the user sees them
 };
 
 TEST_F(Search, CompleteSearchFillsTheBoxesAndClosesWithTwoDialogMessages) {
@@ -40,7 +43,10 @@ TEST_F(Search, CompleteSearchFillsTheBoxesAndClosesWithTwoDialogMessages) {
   EXPECT_EQ(start_, u"F0000000");
   EXPECT_EQ(end_, u"F3FFFFFF");
   EXPECT_EQ(firstBlock(), "0xF1A00000-0xF1FFFFFF");
-  EXPECT_EQ(blocks_.find('\r'), std::string::npos);
+  // Ten blocks, each a line of its own that ends in CR LF, as a Windows edit control breaks them.
+  ASSERT_EQ(shownLines_.size(), 11u);
+  EXPECT_EQ(shownLines_[1], u"0xF1400000-0xF19FFFFF");
+  EXPECT_EQ(shownLines_.back(), u"");
   EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{dialogBox(503), dialogBox(509)}));
   for (const auto& box : ui().messageBoxes()) {
     EXPECT_EQ(box.caption, u"Spanfinder64");
@@ -60,7 +66,13 @@ TEST_F(Search, TinySizeListsTheFirst4096BlocksThenSays707AndCompletes) {
   runSearch(app::kRadioKB20, u"1000");  // 4 KB: 256 blocks a megabyte, far more than 4,096 fit
   EXPECT_TRUE(result_);
   EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{appBox(707), dialogBox(503), dialogBox(509)}));
-  // The result box keeps what its limit lets it; the INI file has every block listed.
+  // Every listed block shows in the result box, a line each: far more text than
+  // the edit control's default limit of 30,000 characters.
+  ASSERT_EQ(shownLines_.size(), 4097u);
+  EXPECT_EQ(shownLines_.front(), u"0xF1FFF000-0xF1FFFFFF");
+  EXPECT_EQ(shownLines_[4095], u"0xF1000000-0xF1000FFF");
+  for (std::size_t i = 0; i < 4096; ++i) ASSERT_EQ(shownLines_[i].size(), 21u) << i;
+  // The INI file has every block listed too.
   std::ifstream ini(*m().files.toHost(u"C:\\Tools\\KB20.ini"), std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(ini), {}};
   // The header (72 characters and ten CR LF), the active pair (42 with its CR LFs)
@@ -317,6 +329,23 @@ TEST_F(Search, SearchButtonRunsIt) {
   runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) { ui().click(d.handle(), app::kRadioKB20); },
                  [&](CTmx4CheckLinkSpeedDlg& d) { ASSERT_TRUE(ui().click(d.handle(), app::kSearchButton)); }});
   EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{dialogBox(503), dialogBox(509)}));
+}
+
+TEST_F(Search, AFailureInsideTheSearchEndsItWith510AndTheDialogGoesOn) {
+  // Memory runs out while the third block goes into the result box.
+  int appended = 0;
+  ui().onReplaceSel = [&](int, std::u16string_view) {
+    if (++appended == 3) throw std::bad_alloc();
+  };
+  std::u16string startAfterFailure;
+  runMainDialog({[&](CTmx4CheckLinkSpeedDlg& d) { ui().click(d.handle(), app::kRadioKB20); },
+                 [&](CTmx4CheckLinkSpeedDlg& d) {
+                   ASSERT_TRUE(ui().click(d.handle(), app::kSearchButton));
+                   startAfterFailure = ui().textOf(d.handle(), app::kStartBox);
+                 },
+                 [&](CTmx4CheckLinkSpeedDlg& d) { ASSERT_TRUE(ui().click(d.handle(), app::kSearchButton)); }});
+  EXPECT_EQ(startAfterFailure, u"F0000000");
+  EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{appBox(510), dialogBox(503), dialogBox(509)}));
 }
 
 TEST_F(Search, JapaneseMachineReadsJapaneseReportAndShowsJapaneseMessages) {

@@ -54,7 +54,7 @@ TEST_F(WholeMachine, SearchFindsTheBoardThroughTheDriverAndWritesItsIniFile) {
   }});
   EXPECT_EQ(start, u"F0000000");
   EXPECT_EQ(end, u"F3FFFFFF");
-  EXPECT_EQ(blocks.substr(0, blocks.find('\n')), "0xF1A00000-0xF1FFFFFF");
+  EXPECT_EQ(blocks.substr(0, blocks.find("\r\n")), "0xF1A00000-0xF1FFFFFF");
   EXPECT_EQ(shownBoxes(), (std::vector<ShownBox>{dialogBox(503), dialogBox(509)}));
   const std::string ini = iniText();
   EXPECT_EQ(ini.rfind("[USE]\r\nVer=1011\r\nSATA1=1\r\n", 0), 0u);

@@ -130,7 +130,7 @@ TEST_P(ExampleReports, LeadTheAnalysisToWhatTheDescriptionSays) {
   EXPECT_EQ(engine.SearchFreeMemory(report, start, end, 0x5FFFFF), c.search);
   const std::string blocks = resultText();
   EXPECT_EQ(static_cast<std::size_t>(std::count(blocks.begin(), blocks.end(), '\n')), c.blocks);
-  EXPECT_EQ(blocks.substr(0, blocks.find('\n')), c.firstBlock);
+  EXPECT_EQ(blocks.substr(0, blocks.find("\r\n")), c.firstBlock);
 }
 
 using analysis::Board;
@@ -171,9 +171,9 @@ TEST_F(DemoMachine, SearchListsTheTenBlocksOfTheWorkedExample) {
   EXPECT_EQ(engine.m_innerWindowEnd, 0xF2FFFFFFu);
   EXPECT_EQ(engine.SearchFreeMemory(report, start, end, 0x5FFFFF), 0);
   EXPECT_EQ(resultText(),
-            "0xF1A00000-0xF1FFFFFF\n0xF1400000-0xF19FFFFF\n0xF0E00000-0xF13FFFFF\n0xF0800000-0xF0DFFFFF\n"
-            "0xF0200000-0xF07FFFFF\n0xF3A00000-0xF3FFFFFF\n0xF3400000-0xF39FFFFF\n0xF2E00000-0xF33FFFFF\n"
-            "0xF2800000-0xF2DFFFFF\n0xF2200000-0xF27FFFFF\n");
+            "0xF1A00000-0xF1FFFFFF\r\n0xF1400000-0xF19FFFFF\r\n0xF0E00000-0xF13FFFFF\r\n0xF0800000-0xF0DFFFFF\r\n"
+            "0xF0200000-0xF07FFFFF\r\n0xF3A00000-0xF3FFFFFF\r\n0xF3400000-0xF39FFFFF\r\n0xF2E00000-0xF33FFFFF\r\n"
+            "0xF2800000-0xF2DFFFFF\r\n0xF2200000-0xF27FFFFF\r\n");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <stdexcept>
+#include <tuple>
+#include <vector>
 
 #include "sim/windows.h"
 #include "ui/dialog.h"
@@ -33,13 +35,21 @@ class TestDialog : public Dialog {
  public:
   using Dialog::Dialog;
   bool endAtInit = false;
+  bool moveAtInit = false;
+  bool failingReport = false;  // OnMessageFailed throws as well
   int initCalls = 0, throws = 0, helpCommands = 0;
+  std::vector<std::uint32_t> failedMessages;
 
  protected:
   bool OnInitDialog() override {
     ++initCalls;
     if (endAtInit) endDialog(42);
+    if (moveAtInit) windowSystem().moveWindow(handle_, 5, 7);
     return true;
+  }
+  void OnMessageFailed(const Message& message) override {
+    failedMessages.push_back(message.id);
+    if (failingReport) throw std::runtime_error("report failure");
   }
   const MessageMap& messageMap() const override {
     static const MessageMap map = MessageMap().command(10, &TestDialog::Throw);
@@ -62,11 +72,48 @@ class HeadlessDialog : public ::testing::Test {
   WindowHandle h() { return dialog.handle(); }
 };
 
-TEST_F(HeadlessDialog, ExceptionInAHandlerStaysInsideAndTheDialogGoesOn) {
+TEST_F(HeadlessDialog, ExceptionInAHandlerStaysInsideIsReportedAndTheDialogGoesOn) {
   ws.then([&] { EXPECT_TRUE(ws.click(h(), 10)); });
+  ws.then([&] {
+    dialog.failingReport = true;  // a report that fails in turn stays inside too
+    EXPECT_TRUE(ws.click(h(), 10));
+  });
   ws.then([&] { EXPECT_TRUE(ws.click(h(), kIdOk)); });
   EXPECT_EQ(dialog.doModal(), kIdOk);
-  EXPECT_EQ(dialog.throws, 1);
+  EXPECT_EQ(dialog.throws, 2);
+  EXPECT_EQ(dialog.failedMessages, (std::vector<std::uint32_t>{kWmCommand, kWmCommand}));
+}
+
+TEST_F(HeadlessDialog, ADialogNothingMovedIsCentredOnTheWorkAreaOrOverItsOwnerInsideIt) {
+  // 150 by 120 dialog units at base units 6 and 12, with a 3-pixel frame and a
+  // 22-pixel caption: a 231 by 208 frame.
+  ws.then([&] {
+    Rect main;
+    ASSERT_TRUE(ws.getWindowRect(h(), &main));
+    EXPECT_EQ(main, (Rect{396, 280, 627, 488}));
+    for (const auto& [ownerX, ownerY, expected] : {std::tuple{100, 50, Rect{100, 50, 331, 258}},
+                                                   std::tuple{900, 700, Rect{793, 560, 1024, 768}}}) {
+      ws.moveWindow(h(), ownerX, ownerY);
+      TestDialog child(app, 7, &dialog);
+      ws.then([&] {
+        Rect r;
+        ws.getWindowRect(child.handle(), &r);
+        EXPECT_EQ(r, expected) << ownerX;
+        ws.pressKey(child.handle(), headless::Key::Escape);
+      });
+      child.doModal();
+    }
+    TestDialog placed(app, 7, &dialog);
+    placed.moveAtInit = true;  // placed by its own initialisation: left there
+    ws.then([&] {
+      Rect r;
+      ws.getWindowRect(placed.handle(), &r);
+      EXPECT_EQ(r, (Rect{5, 7, 236, 215}));
+      ws.pressKey(placed.handle(), headless::Key::Escape);
+    });
+    placed.doModal();
+  });
+  dialog.doModal();
 }
 
 TEST_F(HeadlessDialog, AutomaticRadioButtonsClearOnlyTheirOwnGroup) {

@@ -33,16 +33,16 @@ const std::string kKb20Search =
     "config 01021195 01021195 0000001C: 1\n"
     "settext 1017 F0000000\n"
     "settext 1018 F3FFFFFF\n"
-    "replacesel 1019 0xF1400000-0xF1FFFFFF\\n\n"
-    "replacesel 1019 0xF0800000-0xF13FFFFF\\n\n"
-    "replacesel 1019 0xF3400000-0xF3FFFFFF\\n\n"
-    "replacesel 1019 0xF2800000-0xF33FFFFF\\n\n"
+    "replacesel 1019 0xF1400000-0xF1FFFFFF\\r\\n\n"
+    "replacesel 1019 0xF0800000-0xF13FFFFF\\r\\n\n"
+    "replacesel 1019 0xF3400000-0xF3FFFFFF\\r\\n\n"
+    "replacesel 1019 0xF2800000-0xF33FFFFF\\r\\n\n"
     "box owner=main icon=none caption=Spanfinder64 text=Analysis was completed.\n"
     "box owner=main icon=none caption=Spanfinder64 text=Nordvale products are working. There is no need to "
     "change the resource range.\n";
 
 const std::wstring kKb20Blocks =
-    L"0xF1400000-0xF1FFFFFF\n0xF0800000-0xF13FFFFF\n0xF3400000-0xF3FFFFFF\n0xF2800000-0xF33FFFFF\n";
+    L"0xF1400000-0xF1FFFFFF\r\n0xF0800000-0xF13FFFFF\r\n0xF3400000-0xF3FFFFFF\r\n0xF2800000-0xF33FFFFF\r\n";
 const std::string kKb20Ini =
     "[USE]\r\nVer=1011\r\nSATA1=1\r\nSATA2=1\r\nPCCard=1\r\nSxS=1\r\nI/O=0\r\nUSB=1\r\n"
     "PayloadSize=0\r\nSataSSC=0\r\n"

@@ -27,6 +27,18 @@ void EditControl::setSel(std::int64_t start, std::int64_t end) {
   selEnd_ = static_cast<std::uint32_t>(std::max(start, end));
 }
 
+std::vector<std::u16string> EditControl::lines() const {
+  if (!multiLine) return {text_};
+  std::vector<std::u16string> shown;
+  std::size_t start = 0;
+  for (std::size_t at = text_.find(u"\r\n"); at != std::u16string::npos; at = text_.find(u"\r\n", start)) {
+    shown.emplace_back(text_, start, at - start);
+    start = at + 2;
+  }
+  shown.emplace_back(text_, start);
+  return shown;
+}
+
 void EditControl::replaceSel(std::u16string_view text, bool canUndo) {
   const std::size_t kept = text_.size() - (selEnd_ - selStart_);
   const std::size_t room = kept >= limit_ ? 0 : limit_ - kept;

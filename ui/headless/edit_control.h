@@ -5,10 +5,13 @@
 // directly (WM_SETTEXT) ignores the limit; replacing the selection
 // (EM_REPLACESEL) inserts only as much as the limit leaves room for and reports
 // EN_MAXTEXT when it had to cut; selection positions beyond the text end clamp
-// to the end.
+// to the end. A multi-line control breaks its lines only at CR LF: a bare LF (or
+// CR) is a character of its line, as the system control shows it without the
+// extended style that would make it a break.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -33,6 +36,11 @@ class EditControl {
   // EM_SCROLLCARET: brings the caret into view. Counted, so that a test can see it.
   void scrollCaret() { ++caretScrolls_; caretVisible_ = true; }
   std::uint32_t caretScrolls() const { return caretScrolls_; }
+
+  // The lines a person sees in a multi-line control (EM_GETLINECOUNT lines, each
+  // as EM_GETLINE gives it): the text split at every CR LF; a text ending in CR LF
+  // shows an empty last line.
+  std::vector<std::u16string> lines() const;
 
   // EM_REPLACESEL: replaces the selection with text; the caret ends after it.
   void replaceSel(std::u16string_view text, bool canUndo);

@@ -58,6 +58,9 @@ struct DialogWindow {
   std::uint16_t focusId = 0;
   std::vector<MenuItem> systemMenu;
   IconHandle bigIcon = nullptr, smallIcon = nullptr;
+  // The frame in screen coordinates: a dialog without DS_CENTER starts at its
+  // template's position (0, 0 here), in the top-left corner of the screen.
+  Rect frame;
   std::vector<IconDrawing> drawnIcons;
   int defaultPaints = 0, iconBackgroundErases = 0, defaultDestroys = 0;
 

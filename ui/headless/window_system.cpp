@@ -47,6 +47,13 @@ std::unique_ptr<DialogWindow> WindowSystem::build(const DialogTemplate& t, Windo
   if (!d->handle) return nullptr;
   d->owner = owner;
   d->dialogTemplate = &t;
+  // The template's position (0, 0) is relative to the owner's client area, or to
+  // the screen for a dialog without an owner.
+  Rect origin;
+  if (const DialogWindow* o = findDialogWindow(owner))
+    origin = Rect{o->frame.left + frameWidth, o->frame.top + captionHeight + frameWidth, 0, 0};
+  d->frame = Rect{origin.left, origin.top, origin.left + t.cx * baseUnitX / 4 + 2 * frameWidth,
+                  origin.top + t.cy * baseUnitY / 8 + captionHeight + 2 * frameWidth};
   d->procedure = &procedure;
   if (t.style & kWsSysMenu) {
     // A dialog frame without minimise and maximise boxes: the system menu offers
@@ -267,6 +274,35 @@ bool WindowSystem::drawIcon(PaintContext context, int x, int y, IconHandle icon)
     return icon != nullptr;
   }
   return false;
+}
+
+bool WindowSystem::getWindowRect(WindowHandle window, Rect* rect) {
+  const DialogWindow* d = findDialogWindow(window);
+  if (!d || !rect) {
+    os::setLastError(os::kErrorInvalidWindowHandle);
+    return false;
+  }
+  *rect = d->frame;
+  return true;
+}
+
+bool WindowSystem::moveWindow(WindowHandle window, int x, int y) {
+  DialogWindow* d = findDialogWindow(window);
+  if (!d) {
+    os::setLastError(os::kErrorInvalidWindowHandle);
+    return false;
+  }
+  d->frame = Rect{x, y, x + d->frame.width(), y + d->frame.height()};
+  return true;
+}
+
+bool WindowSystem::monitorWorkArea(WindowHandle window, Rect* rect) {
+  if (!findDialogWindow(window) || !rect) {
+    os::setLastError(os::kErrorInvalidWindowHandle);
+    return false;
+  }
+  *rect = workArea;
+  return true;
 }
 
 WindowHandle WindowSystem::findDialog(std::uint16_t templateId) const {

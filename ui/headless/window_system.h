@@ -61,8 +61,12 @@ class WindowSystem final : public ui::WindowSystem {
 
   // Metrics: icon size, dialog base units, and the client area of a minimised window.
   int iconSize = 32;
+  int dpi = 96;
   int baseUnitX = 6, baseUnitY = 12;
   int minimisedClientWidth = 36, minimisedClientHeight = 36;
+  // The one monitor's work area, and what a dialog's frame adds to its client area.
+  Rect workArea{0, 0, 1024, 768};
+  int frameWidth = 3, captionHeight = 22;
 
   // ---- ui::WindowSystem ----
   bool initCommonControls(std::uint32_t size, std::uint32_t classes) override;
@@ -76,18 +80,26 @@ class WindowSystem final : public ui::WindowSystem {
                  std::uint32_t type) override;
   MenuHandle getSystemMenu(WindowHandle window, bool revert) override;
   bool appendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, std::u16string_view text) override;
+  std::u16string loadString(std::uint16_t id, std::uint16_t langId) override {
+    return resources_.strings ? resources_.strings(id, langId) : std::u16string();
+  }
   IconHandle loadIcon(std::uint16_t id) override;
   FontHandle createFont(const FontDescription& description) override;
   bool deleteFont(FontHandle font) override;
   bool isIconic(WindowHandle window) override { return desktop_.isIconic(window); }
+  bool isWindowVisible(WindowHandle window) override { return desktop_.isWindowVisible(window); }
   bool getClientRect(WindowHandle window, Rect* rect) override;
   int systemMetric(int index) override;
+  int screenDpi() override { return dpi; }
   PaintContext beginPaint(WindowHandle window) override;
   void endPaint(WindowHandle window, PaintContext context) override;
   bool drawIcon(PaintContext context, int x, int y, IconHandle icon) override;
   bool setProp(WindowHandle window, std::u16string_view name, os::Handle value) override {
     return desktop_.setProp(window, name, value);
   }
+  bool getWindowRect(WindowHandle window, Rect* rect) override;
+  bool moveWindow(WindowHandle window, int x, int y) override;
+  bool monitorWorkArea(WindowHandle window, Rect* rect) override;
 
  private:
   DialogWindow* findDialogWindow(WindowHandle handle) const;

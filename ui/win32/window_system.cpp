@@ -70,6 +70,19 @@ bool WindowSystem::appendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr
   return ::AppendMenuW(static_cast<HMENU>(menu), flags, id, terminated(text).c_str());
 }
 
+std::u16string WindowSystem::loadString(std::uint16_t id, std::uint16_t langId) {
+  // The resource loader picks the STRINGTABLE of the thread's user-interface
+  // language first; the program's language rule (Japanese, else English) has
+  // chosen langId, which may differ from what Windows would pick by itself.
+  ::SetThreadUILanguage(langId);
+  // With no buffer LoadStringW gives the resource's own text, which is not
+  // terminated, and its length: texts are taken whole, trailing blanks included.
+  const wchar_t* text = nullptr;
+  const int length = ::LoadStringW(program(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || !text) return {};
+  return std::u16string(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
+}
+
 IconHandle WindowSystem::loadIcon(std::uint16_t id) { return ::LoadIconW(program(), MAKEINTRESOURCEW(id)); }
 
 FontHandle WindowSystem::createFont(const FontDescription& d) {
@@ -82,6 +95,8 @@ bool WindowSystem::deleteFont(FontHandle font) { return ::DeleteObject(static_ca
 
 bool WindowSystem::isIconic(WindowHandle target) { return ::IsIconic(window(target)); }
 
+bool WindowSystem::isWindowVisible(WindowHandle target) { return ::IsWindowVisible(window(target)); }
+
 bool WindowSystem::getClientRect(WindowHandle target, Rect* rect) {
   RECT r{};
   if (!::GetClientRect(window(target), &r)) return false;
@@ -90,6 +105,13 @@ bool WindowSystem::getClientRect(WindowHandle target, Rect* rect) {
 }
 
 int WindowSystem::systemMetric(int index) { return ::GetSystemMetrics(index); }
+
+int WindowSystem::screenDpi() {
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
 
 PaintContext WindowSystem::beginPaint(WindowHandle target) {
   std::unique_ptr<PaintRecord, PaintRecordDeleter> record(new PaintRecord{});
@@ -118,6 +140,25 @@ bool WindowSystem::drawIcon(PaintContext context, int x, int y, IconHandle icon)
 
 bool WindowSystem::setProp(WindowHandle target, std::u16string_view name, os::Handle value) {
   return ::SetPropW(window(target), terminated(name).c_str(), value);
+}
+
+bool WindowSystem::getWindowRect(WindowHandle target, Rect* rect) {
+  RECT r{};
+  if (!::GetWindowRect(window(target), &r)) return false;
+  if (rect) *rect = Rect{r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+bool WindowSystem::moveWindow(WindowHandle target, int x, int y) {
+  return ::SetWindowPos(window(target), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool WindowSystem::monitorWorkArea(WindowHandle target, Rect* rect) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetMonitorInfoW(::MonitorFromWindow(window(target), MONITOR_DEFAULTTONEAREST), &info)) return false;
+  if (rect) *rect = Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+  return true;
 }
 
 }  // namespace ui::win32

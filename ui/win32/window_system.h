@@ -27,16 +27,22 @@ class WindowSystem final : public ui::WindowSystem {
                  std::uint32_t type) override;
   MenuHandle getSystemMenu(WindowHandle window, bool revert) override;
   bool appendMenu(MenuHandle menu, std::uint32_t flags, std::uintptr_t id, std::u16string_view text) override;
+  std::u16string loadString(std::uint16_t id, std::uint16_t langId) override;
   IconHandle loadIcon(std::uint16_t id) override;
   FontHandle createFont(const FontDescription& description) override;
   bool deleteFont(FontHandle font) override;
   bool isIconic(WindowHandle window) override;
+  bool isWindowVisible(WindowHandle window) override;
   bool getClientRect(WindowHandle window, Rect* rect) override;
   int systemMetric(int index) override;
+  int screenDpi() override;
   PaintContext beginPaint(WindowHandle window) override;
   void endPaint(WindowHandle window, PaintContext context) override;
   bool drawIcon(PaintContext context, int x, int y, IconHandle icon) override;
   bool setProp(WindowHandle window, std::u16string_view name, os::Handle value) override;
+  bool getWindowRect(WindowHandle window, Rect* rect) override;
+  bool moveWindow(WindowHandle window, int x, int y) override;
+  bool monitorWorkArea(WindowHandle window, Rect* rect) override;
 
  private:
   // The PAINTSTRUCT of each window between beginPaint and endPaint (declared in the
