@@ -17,7 +17,7 @@ void freshLibraryState() {
   cfgprobe::setBiosProgress(0);
   NotifyWindow = nullptr;
   NotifyMessage = 0;
-  std::memset(DeviceTable, 0, sizeof DeviceTable);
+  std::memset(DeviceTable, 0xFF, sizeof DeviceTable);  // every record free
   DeviceCount = 0;
   std::memset(CKXACS::szFileNameToReadBios, 0, kPathBufferSize);
   std::memset(CKXACS::szFileNameToSaveBios, 0, kPathBufferSize);
