@@ -285,18 +285,20 @@ TEST_F(LibraryFrame, NullPointersAndBadIndexesAreRefused) {
 // sees one of the pairs that were set, never one's window with the other's message.
 TEST_F(LibraryFrame, TheCompletionTargetIsSetAndReadAsOnePair) {
   int first = 0, second = 0;
-  std::atomic<bool> done{false};
+  std::atomic<bool> started{false}, done{false};
   std::thread caller([&] {
-    for (int i = 0; !done; ++i)
-      KX_SetWindowMessage(i % 2 ? &first : &second, i % 2 ? 0x8001 : 0x8002);
+    started = true;
+    for (int i = 0; i < 200000; ++i) KX_SetWindowMessage(i % 2 ? &first : &second, i % 2 ? 0x8001 : 0x8002);
+    done = true;
   });
+  while (!started) {
+  }
   int torn = 0;
-  for (int i = 0; i < 200000; ++i) {
+  while (!done) {
     const cfgprobe::NotifyTarget target = cfgprobe::notifyTarget();
     if ((target.window == &first && target.message != 0x8001) || (target.window == &second && target.message != 0x8002))
       ++torn;
   }
-  done = true;
   caller.join();
   EXPECT_EQ(torn, 0);
 }
