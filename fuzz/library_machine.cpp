@@ -14,6 +14,7 @@ namespace {
 void freshLibraryState() {
   cfgprobe::setCurrentStatus(kStatusIdle);
   cfgprobe::setLastError(0);
+  cfgprobe::setDriverServiceError(0);
   cfgprobe::setBiosProgress(0);
   NotifyWindow = nullptr;
   NotifyMessage = 0;

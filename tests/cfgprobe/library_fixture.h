@@ -82,6 +82,7 @@ class LibraryTest : public ::testing::Test {
     delete TheLibrary;
     TheLibrary = nullptr;
     LastError = 0;
+    DriverServiceError = 0;
     NotifyWindow = nullptr;
     NotifyMessage = 0;
     BiosOperationProgress = 0;

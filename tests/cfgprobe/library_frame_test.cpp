@@ -427,7 +427,7 @@ TEST(LibraryExports, TheSharedLibraryExportsTheTableAndKeepsItsStateToItself) {
   ASSERT_NE(library, nullptr) << ::dlerror();
   for (const std::string& name : names) EXPECT_NE(::dlsym(library, name.c_str()), nullptr) << name;
   for (const char* internal : {"TheLibrary", "LastError", "DeviceTable", "DeviceCount", "NotifyWindow",
-                               "NotifyMessage", "BiosOperationProgress"})
+                               "NotifyMessage", "BiosOperationProgress", "DriverServiceError"})
     EXPECT_EQ(::dlsym(library, internal), nullptr) << internal;
   EXPECT_NE(::dlsym(library, "_ZN6CKXACS13CurrentStatusE"), nullptr);  // CKXACS::CurrentStatus
   using Entry = int (*)();
