@@ -35,7 +35,8 @@ void WriteBiosWorker(void* job);
 
 // One block through the driver's block requests. WriteFlashBlock returns the
 // driver's result word (0: the block was not programmed, or no answer came);
-// ReadFlashBlock whether the 64 bytes arrived.
+// ReadFlashBlock whether the 64 bytes arrived: the driver carried the request out
+// and filled the whole 76-byte record.
 std::uint32_t WriteFlashBlock(os::Handle device, std::uint32_t globalBase, std::uint32_t command,
                               const std::uint8_t* data);
 bool ReadFlashBlock(os::Handle device, std::uint32_t globalBase, std::uint32_t command, std::uint8_t* data);

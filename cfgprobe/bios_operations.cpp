@@ -22,8 +22,10 @@ int refuse(int result) {
 }
 
 // Starts the worker; a thread that cannot be created ends the operation at once.
+// The worker keeps the library loaded until it has returned: a caller may unload
+// it as soon as the status reads 0, while the worker still posts its message.
 int startWorker(os::ThreadProcedure worker, cfgprobe::BiosJob* job) {
-  if (os::platform().threads->beginThread(worker, job)) return cfgprobe::kDone;
+  if (os::platform().threads->beginModuleThread(worker, job)) return cfgprobe::kDone;
   cfgprobe::setLastError(cfgprobe::kNoMemory);
   return refuse(cfgprobe::kNoMemory);
 }
@@ -36,6 +38,11 @@ KxLong startTransfer(CKXACS& library, KxLong status, std::uint8_t bus, std::uint
   if (!fileName || !fitsBuffer(fileName)) return refuse(cfgprobe::kNoFileName);
   std::strcpy(buffer, fileName);
   cfgprobe::ControllerPort port(library, library.hKXDriver, bus, dev, function);
+  switch (port.reach()) {
+    case cfgprobe::ControllerPort::Reach::Unreachable: return refuse(cfgprobe::kControllerUnreachable);
+    case cfgprobe::ControllerPort::Reach::Above4G: return refuse(cfgprobe::kWindowsAbove4G);
+    case cfgprobe::ControllerPort::Reach::Reachable: break;
+  }
   if (port.selectRegister(cfgprobe::kGlobalBaseRegister) == 0) return refuse(cfgprobe::kControllerUnreachable);
   *job = cfgprobe::BiosJob{library.hKXDriver, bus, dev, function, port.readBase(), buffer};
   return startWorker(worker, job);
@@ -59,6 +66,7 @@ int CKXACS::WriteBios(std::uint8_t bus, std::uint8_t dev, std::uint8_t function,
   // A name that cannot be kept is refused before the chip is erased.
   if (fileName && !fitsBuffer(fileName)) return refuse(cfgprobe::kNoFileName);
   cfgprobe::ControllerPort port(*this, hKXDriver, bus, dev, function);
+  if (port.windowsAbove4G()) return refuse(cfgprobe::kWindowsAbove4G);
   port.selectRegister(cfgprobe::kGlobalBaseRegister);
   const std::uint32_t base = port.readBase();
   if (!ChipErase(hKXDriver, bus, dev, function)) return refuse(cfgprobe::kEraseFailed);
@@ -97,6 +105,9 @@ int OS_WINAPI KX_EraseBiosData(int index) {
   const DEVICEENTRY* entry = cfgprobe::entryAt(index);
   if (!entry) return cfgprobe::kNoControllerAtIndex;
   if (cfgprobe::currentStatus() != kStatusIdle) return cfgprobe::kBusy;
+  if (cfgprobe::ControllerPort(*TheLibrary, TheLibrary->hKXDriver, entry->bBus, entry->bDevice, entry->bFunction)
+          .windowsAbove4G())
+    return cfgprobe::kWindowsAbove4G;
   return TheLibrary->ChipErase(TheLibrary->hKXDriver, entry->bBus, entry->bDevice, entry->bFunction)
              ? cfgprobe::kDone
              : cfgprobe::kEraseFailed;

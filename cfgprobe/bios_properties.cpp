@@ -57,6 +57,7 @@ int OS_WINAPI KX_GetBiosFileInfo(const char* fileName, BIOSPROPERTYDATA* data) {
 KxLong CKXACS::ReadBiosProperty(std::uint8_t bus, std::uint8_t dev, std::uint8_t function, BIOSPROPERTYDATA* data) {
   if (!data) return cfgprobe::kNoRecord;
   cfgprobe::ControllerPort port(*this, hKXDriver, bus, dev, function);
+  if (port.windowsAbove4G()) return cfgprobe::kWindowsAbove4G;
   if (port.selectRegister(cfgprobe::kGlobalBaseRegister) == 0) return 0;
   port.readBase();
   std::uint8_t v = 0, d = 0;

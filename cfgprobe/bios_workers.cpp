@@ -29,40 +29,45 @@ using Image = std::unique_ptr<std::uint8_t[]>;
 
 Image newImage() { return Image(new (std::nothrow) std::uint8_t[kImageSize]); }
 
-// The worker's last step: idle again, then the message with the status it held.
-void finish(int result) {
-  const auto wParam = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(currentStatus()));
+// The worker's last step: idle again, once, then the message. wParam is the
+// worker's own word (its status, or 0 where it gives the status back before its
+// message is made), never read back from CurrentStatus, which the caller's next
+// operation may hold by then.
+void finish(KxLong wParam, int result) {
   setCurrentStatus(kStatusIdle);
-  os::platform().threads->postMessageA(notifyWindow(), notifyMessage(), wParam, static_cast<std::intptr_t>(result));
+  const NotifyTarget target = notifyTarget();
+  os::platform().threads->postMessageA(target.window, target.message,
+                                       static_cast<std::uintptr_t>(static_cast<std::intptr_t>(wParam)),
+                                       static_cast<std::intptr_t>(result));
 }
 
-// The early failures of a worker: result in LastError, progress 0, and the status
-// given back either before its message is made (wParam 0) or with it.
-void endEarly(int result, bool idleFirst) {
+// The early failures of a worker: result in LastError, progress 0, and the
+// message with wParam 0 when the status is given back before it is made, or
+// with the worker's status.
+void endEarly(KxLong status, int result, bool idleFirst) {
   setLastError(result);
   setBiosProgress(0);
-  if (idleFirst) setCurrentStatus(kStatusIdle);
-  finish(result);
+  finish(idleFirst ? kStatusIdle : status, result);
 }
 
 // Reads the source image of a compare or a write: up to kImageSize bytes of the
 // file into a buffer of 0xFF bytes, so that what a short file does not cover reads
 // as erased flash. An empty name opens no file and fails as an unreadable file.
 // Returns 1, or the worker's early result (already reported).
-int readSourceImage(const char* fileName, int openFailure, bool openFailureIdleFirst, Image* image) {
+int readSourceImage(KxLong status, const char* fileName, int openFailure, bool openFailureIdleFirst, Image* image) {
   os::Files& files = *os::platform().files;
   os::Handle file = os::invalidHandle();
   if (fileName[0] != '\0') {
     file = files.createFileA(fileName, os::kGenericRead, 0, os::kOpenExisting);
     if (!os::isValid(file)) {
-      endEarly(openFailure, openFailureIdleFirst);
+      endEarly(status, openFailure, openFailureIdleFirst);
       return openFailure;
     }
   }
   *image = newImage();
   if (!*image) {
     if (os::isValid(file)) files.closeFile(file);
-    endEarly(kNoMemory, true);
+    endEarly(status, kNoMemory, true);
     return kNoMemory;
   }
   std::memset(image->get(), 0xFF, kImageSize);
@@ -71,7 +76,7 @@ int readSourceImage(const char* fileName, int openFailure, bool openFailureIdleF
   if (os::isValid(file)) files.closeFile(file);
   if (!done) {
     image->reset();
-    endEarly(kFileReadFailed, true);
+    endEarly(status, kFileReadFailed, true);
     return kFileReadFailed;
   }
   return kDone;
@@ -84,7 +89,11 @@ bool ReadFlashBlock(os::Handle device, std::uint32_t globalBase, std::uint32_t c
   request.dwAddress = globalBase + kFlashCommandOffset;
   request.dwCommand = command;
   ACCESSREQUEST reply{};
-  if (!requestDriver(device, IOCTL_ACS_READ_BLOCK, &request, sizeof request, &reply, sizeof reply)) return false;
+  // A reply shorter than the whole record did not carry the block.
+  std::uint32_t returned = 0;
+  if (!requestDriver(device, IOCTL_ACS_READ_BLOCK, &request, sizeof request, &reply, sizeof reply, &returned) ||
+      returned != sizeof reply)
+    return false;
   std::memcpy(data, reply.bData, kBlockSize);
   return true;
 }
@@ -106,11 +115,11 @@ void ReadBiosWorker(void* argument) {
   setLastError(kDone);
   os::Files& files = *os::platform().files;
   const os::Handle file = files.createFileA(job.fileName, os::kGenericWrite, 0, os::kCreateAlways);
-  if (!os::isValid(file)) return endEarly(kFileCannotBeCreated, false);
+  if (!os::isValid(file)) return endEarly(kStatusReadingBios, kFileCannotBeCreated, false);
   Image image = newImage();
   if (!image) {
     files.closeFile(file);
-    return endEarly(kNoMemory, true);
+    return endEarly(kStatusReadingBios, kNoMemory, true);
   }
   int result = kDone;
   for (std::uint32_t block = 0; block < kBlocks; ++block) {
@@ -128,7 +137,7 @@ void ReadBiosWorker(void* argument) {
   image.reset();
   setLastError(result);
   files.closeFile(file);
-  finish(result);
+  finish(kStatusReadingBios, result);
 }
 
 void CompareBiosWorker(void* argument) {
@@ -137,7 +146,7 @@ void CompareBiosWorker(void* argument) {
   setBiosProgress(0);
   setLastError(kDone);
   Image image;
-  if (readSourceImage(job.fileName, kFileCannotBeOpened, false, &image) != kDone) return;
+  if (readSourceImage(kStatusComparingBios, job.fileName, kFileCannotBeOpened, false, &image) != kDone) return;
   std::uint8_t block[kBlockSize];
   for (std::uint32_t k = 0; k < kBlocks; ++k) {
     if (!ReadFlashBlock(job.device, job.globalBase, kBlockReadCommand | k * kBlockSize, block)) {
@@ -152,7 +161,7 @@ void CompareBiosWorker(void* argument) {
     setBiosProgress(progressAfter(k + 1));
   }
   image.reset();
-  finish(lastError());
+  finish(kStatusComparingBios, lastError());
 }
 
 void WriteBiosWorker(void* argument) {
@@ -160,7 +169,7 @@ void WriteBiosWorker(void* argument) {
   setCurrentStatus(kStatusWritingBios);
   setLastError(kDone);
   Image image;
-  if (readSourceImage(job.fileName, kFileCannotBeCreated, true, &image) != kDone) return;
+  if (readSourceImage(kStatusWritingBios, job.fileName, kFileCannotBeCreated, true, &image) != kDone) return;
   for (std::uint32_t k = 0; k < kBlocks; ++k) {
     if (WriteFlashBlock(job.device, job.globalBase, kBlockProgramCommand | k * kBlockSize,
                         image.get() + k * kBlockSize) == 0) {
@@ -170,7 +179,7 @@ void WriteBiosWorker(void* argument) {
     setBiosProgress(progressAfter(k + 1));
   }
   image.reset();
-  finish(lastError());
+  finish(kStatusWritingBios, lastError());
 }
 
 }  // namespace cfgprobe

@@ -5,10 +5,20 @@
 // to one, or one of the records below.
 //
 // Results: 1 (or a count) on success, 0 or a negative code on failure. Exports
-// other than KX_InitLibrary, KX_GetLastError, KX_SetWindowMessage,
-// KX_GetBiosOperationProgress and KX_GetBiosFileInfo need the library to be
-// initialised; before KX_InitLibrary and after KX_ExitLibrary they return their
-// failure value and touch nothing.
+// other than KX_InitLibrary, KX_GetLastError, KX_GetDriverServiceError,
+// KX_SetWindowMessage, KX_GetBiosOperationProgress and KX_GetBiosFileInfo need the
+// library to be initialised; before KX_InitLibrary and after KX_ExitLibrary they
+// return their failure value and touch nothing.
+//
+// The controller exports take a 1-based index into the table a search fills. Every
+// record is free until a search has recorded a controller in it: an index that
+// names a free record is refused with -105 and nothing is sent to the driver.
+// A controller whose BAR0 or BAR2 is a 64-bit BAR placing its register window
+// above 4 GB cannot be reached through the driver's 32-bit addresses: a search
+// lists it with flash identifier 0xFFFF and sends nothing to its windows, and its
+// BIOS operations, KX_GetBiosInfo and KX_SetSControl refuse with -21.
+// KX_SetSControl returns -162 when a matching device's hardware key cannot be
+// opened, and then changes nothing on that device.
 //
 // Read, compare and write of a controller's BIOS image run on a worker thread of
 // their own and end with one message posted to the window KX_SetWindowMessage
@@ -136,6 +146,14 @@ KX_EXPORT int OS_WINAPI fnKXACS();
 KX_EXPORT int OS_WINAPI KX_InitLibrary();
 KX_EXPORT int OS_WINAPI KX_ExitLibrary();
 KX_EXPORT int OS_WINAPI KX_GetLastError();
+// The Windows error code with which the service manager last refused to open,
+// register or start the access driver's service during KX_InitLibrary (5,
+// ERROR_ACCESS_DENIED, when the process is not an administrator; 577,
+// ERROR_INVALID_IMAGE_HASH, for a driver that is not signed or that memory
+// integrity refuses; 1275, ERROR_DRIVER_BLOCKED; ...), 0 when none. Each
+// KX_InitLibrary starts again from 0; the value stays after it returns, so that
+// a caller can say why a start that returned -2 or -3 failed.
+KX_EXPORT int OS_WINAPI KX_GetDriverServiceError();
 KX_EXPORT int OS_WINAPI KX_SetWindowMessage(os::Handle window, std::uint32_t message);
 KX_EXPORT int OS_WINAPI KX_GetPCIConfig(KxLong identity, KxLong match, KxLong offset, KxULong* value);
 

@@ -1,6 +1,5 @@
 #include "cfgprobe/controller_devices.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -39,21 +38,30 @@ Match hardwareIdMatches(os::DeviceSetup& setup, os::Handle set, os::DevInfoData&
              : Match::No;
 }
 
+// The first three numbers of the location text, in order: Windows writes the bus,
+// device and function numbers there and no other digits, in every language
+// ("PCI bus 3, device 0, function 0"). false when the text has fewer than three.
+bool locationNumbers(const char* text, unsigned (&numbers)[3]) {
+  int found = 0;
+  for (const char* c = text; *c != '\0' && found < 3; ++c) {
+    if (*c < '0' || *c > '9') continue;
+    unsigned value = 0;
+    for (; *c >= '0' && *c <= '9'; ++c) value = value > 9999 ? value : value * 10 + static_cast<unsigned>(*c - '0');
+    numbers[found++] = value;
+    if (*c == '\0') break;
+  }
+  return found == 3;
+}
+
 Match locationMatches(os::DeviceSetup& setup, os::Handle set, os::DevInfoData& device, std::uint8_t bus,
                       std::uint8_t dev, std::uint8_t function) {
   char location[kLocationBufferSize + 1] = {};
   if (!setup.getDeviceRegistryPropertyA(set, &device, os::kSpdrpLocationInformation, nullptr,
                                         reinterpret_cast<std::uint8_t*>(location), kLocationBufferSize, nullptr))
     return Match::Unreadable;
-  char busText[4], devText[4], functionText[4];
-  std::snprintf(busText, sizeof busText, "%u", static_cast<unsigned>(bus));
-  std::snprintf(devText, sizeof devText, "%u", static_cast<unsigned>(dev));
-  std::snprintf(functionText, sizeof functionText, "%u", static_cast<unsigned>(function));
-  const char* busHit = std::strstr(location, busText);
-  if (!busHit) return Match::No;
-  const char* devHit = std::strstr(busHit + 1, devText);
-  if (!devHit) return Match::No;
-  return std::strstr(devHit + 1, functionText) ? Match::Yes : Match::No;
+  unsigned numbers[3] = {};
+  if (!locationNumbers(location, numbers)) return Match::No;
+  return numbers[0] == bus && numbers[1] == dev && numbers[2] == function ? Match::Yes : Match::No;
 }
 
 }  // namespace

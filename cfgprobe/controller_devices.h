@@ -2,10 +2,8 @@
 // The Windows devices that stand for a SiI3132 controller at a PCI position: the
 // present SCSI adapters whose hardware ID begins with
 // "PCI\VEN_1095&DEV_3132&SUBSYS_31321095" and whose location text names the bus,
-// device and function numbers. The numbers are found as plain substrings, each
-// searched from the character after the start of the one before, so bus 1 also
-// matches the text of bus 11, and the text of bus 12, device 0 also matches bus
-// 12, device 2.
+// device and function numbers: the first three numbers of the text, in that
+// order, equal them exactly (bus 1 is not bus 11).
 #include <cstdint>
 
 #include "os/device_setup.h"

@@ -24,6 +24,14 @@ class ControllerPort {
   // cleared) and keeps it as the base for the flash accesses.
   std::uint32_t readBase();
   void useBase(std::uint32_t base) { base_ = base; }
+  // Whether the controller's windows can be reached: Above4G when BAR0 or BAR2 is
+  // a 64-bit BAR whose upper dword (at 0x14, 0x1C) puts its window above 4 GB,
+  // beyond the driver's 32-bit addresses (the low dword alone names some other
+  // device's registers or memory); Unreachable when a configuration write failed.
+  // Reads configuration space only; changes the selected register.
+  enum class Reach { Reachable, Unreachable, Above4G };
+  Reach reach();
+  bool windowsAbove4G() { return reach() == Reach::Above4G; }
 
   // One flash byte through the flash registers; false when a register write failed.
   bool writeFlash(std::uint32_t address, std::uint8_t value);

@@ -7,7 +7,7 @@
 namespace cfgprobe {
 
 bool requestDriver(os::Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize, void* output,
-                   std::uint32_t outputSize) {
+                   std::uint32_t outputSize, std::uint32_t* returned) {
   os::DeviceIo& io = *os::platform().devices;
   std::memset(output, 0, outputSize);
   const os::Handle event = io.createEventA(true, false, nullptr);
@@ -15,8 +15,9 @@ bool requestDriver(os::Handle device, std::uint32_t code, const void* input, std
   io.setEvent(event);
   os::Overlapped overlapped;
   overlapped.event = event;
-  std::uint32_t returned = 0;
-  const bool done = io.deviceIoControl(device, code, input, inputSize, output, outputSize, &returned, &overlapped);
+  std::uint32_t filled = 0;
+  const bool done = io.deviceIoControl(device, code, input, inputSize, output, outputSize, &filled, &overlapped);
+  if (returned) *returned = done ? filled : 0;
   io.resetEvent(event);
   io.closeHandle(event);
   return done;

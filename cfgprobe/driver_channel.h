@@ -10,9 +10,10 @@
 
 namespace cfgprobe {
 
-// true when the driver carried the request out. Without an event for it the
+// true when the driver carried the request out; *returned (when given) then holds
+// the number of output bytes the driver filled. Without an event for it the
 // request is not sent at all (the output stays zeroed) and the result is false.
 bool requestDriver(os::Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize, void* output,
-                   std::uint32_t outputSize);
+                   std::uint32_t outputSize, std::uint32_t* returned = nullptr);
 
 }  // namespace cfgprobe

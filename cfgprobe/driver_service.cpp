@@ -93,15 +93,24 @@ int CKXACS::InstallService(os::Handle manager, const char* serviceName, const ch
     return 1;
   }
   // An earlier registration is used as it stands, image path included.
-  return os::lastError() == os::kErrorServiceExists ? 1 : 0;
+  const std::uint32_t error = os::lastError();
+  if (error == os::kErrorServiceExists) return 1;
+  cfgprobe::setDriverServiceError(error);
+  return 0;
 }
 
 bool CKXACS::StartKXDriver(os::Handle manager, const char* serviceName) {
   const OpenedService service(manager, serviceName);
-  if (!service.get()) return false;
+  if (!service.get()) {
+    cfgprobe::setDriverServiceError(os::lastError());
+    return false;
+  }
   if (os::platform().services->startServiceA(service.get(), 0, nullptr)) return true;
   const std::uint32_t error = os::lastError();
   if (error == os::kErrorServiceAlreadyRunning) return true;
+  // The system's reason (an image that is not signed or that memory integrity
+  // refuses, a driver on the blocklist, ...) stays where callers can read it.
+  cfgprobe::setDriverServiceError(error);
   if (error == os::kErrorBadDriver) {
     int wow64 = 0;
     Is64Win(&wow64);
@@ -127,7 +136,10 @@ int CKXACS::ManageKXDriver(char* serviceName, char* driverPath, int action) {
   if (!serviceName || !driverPath) return 0;
   os::Services& services = *os::platform().services;
   const os::Handle manager = services.openSCManagerA(nullptr, nullptr, os::kScManagerAllAccess);
-  if (!manager) return 0;
+  if (!manager) {
+    if (action == cfgprobe::kActionInstallAndStart) cfgprobe::setDriverServiceError(os::lastError());
+    return 0;
+  }
   int result = 0;
   if (action == cfgprobe::kActionInstallAndStart) {
     result = InstallService(manager, serviceName, driverPath) ? (StartKXDriver(manager, serviceName) ? 1 : 0) : 0;

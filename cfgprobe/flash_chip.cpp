@@ -7,6 +7,7 @@
 namespace {
 
 constexpr std::uint32_t kEraseWaitMs = 100;
+constexpr KxLong kNoFlashId = 0xFFFF;
 
 struct FlashCycle {
   std::uint32_t address;
@@ -22,6 +23,8 @@ constexpr FlashCycle kChipEraseSequence[] = {{0x5555, 0xAA}, {0x2AAA, 0x55}, {0x
 
 KxLong CKXACS::GetFlashID(os::Handle device, std::uint8_t bus, std::uint8_t dev, std::uint8_t function) {
   cfgprobe::ControllerPort port(*this, device, bus, dev, function);
+  // No identification reaches a window the driver cannot address: no chip answers.
+  if (port.windowsAbove4G()) return kNoFlashId;
   if (port.selectRegister(cfgprobe::kGlobalBaseRegister) == 0) return 0;
   port.readBase();
   // A register write that fails ends the sequence; no identifier is made up of
@@ -36,6 +39,7 @@ KxLong CKXACS::GetFlashID(os::Handle device, std::uint8_t bus, std::uint8_t dev,
 
 int CKXACS::ChipErase(os::Handle device, std::uint8_t bus, std::uint8_t dev, std::uint8_t function) {
   cfgprobe::ControllerPort port(*this, device, bus, dev, function);
+  if (port.windowsAbove4G()) return 0;
   port.selectRegister(cfgprobe::kGlobalBaseRegister);
   port.readBase();
   for (const FlashCycle& cycle : kChipEraseSequence)

@@ -42,6 +42,7 @@ int installDriver(CKXACS& library) {
 
 int OS_WINAPI KX_InitLibrary() {
   cfgprobe::adoptHostMachine();
+  cfgprobe::setDriverServiceError(0);
   if (TheLibrary && os::isValid(TheLibrary->hKXDriver)) return 1;  // already started: keep the open device
   if (!TheLibrary) {
     TheLibrary = new (std::nothrow) CKXACS;
@@ -70,11 +71,12 @@ int OS_WINAPI KX_ExitLibrary() {
 
 int OS_WINAPI KX_GetLastError() { return cfgprobe::lastError(); }
 
+int OS_WINAPI KX_GetDriverServiceError() { return static_cast<int>(cfgprobe::driverServiceError()); }
+
 int OS_WINAPI KX_SetWindowMessage(os::Handle window, std::uint32_t message) {
   if (!window) return kNoWindow;
   if (message == 0) return kNoMessage;
-  cfgprobe::storeShared(NotifyMessage, message);
-  cfgprobe::storeShared(NotifyWindow, window);
+  cfgprobe::setNotifyTarget(window, message);
   return 1;
 }
 

@@ -15,10 +15,17 @@ std::uint32_t NotifyMessage = 0;
 std::int32_t BiosOperationProgress = 0;
 DEVICEENTRY DeviceTable[kDeviceTableSize] = {};
 int DeviceCount = 0;
+std::uint32_t DriverServiceError = 0;
 
 int nKXACS = 0;
 
 namespace {
+
+// Every record starts free (all bytes 0xFF): an index names a controller only
+// once a search has recorded it there.
+struct TableFreeAtLoad {
+  TableFreeAtLoad() { std::memset(DeviceTable, 0xFF, sizeof DeviceTable); }
+} freeAtLoad;
 
 // A program that unloads the library after a start that failed, or after an exit
 // that could not reach the service manager, leaves the object behind; it goes
@@ -34,6 +41,39 @@ struct ObjectReleasedAtUnload {
 } releasedAtUnload;
 
 }  // namespace
+
+namespace cfgprobe {
+namespace {
+
+// Held for the few instructions that set or read the pair; a spin lock, since the
+// library carries no thread library of its own.
+std::atomic_flag notifyTargetLock = ATOMIC_FLAG_INIT;
+
+class NotifyTargetGuard {
+ public:
+  NotifyTargetGuard() {
+    while (notifyTargetLock.test_and_set(std::memory_order_acquire)) {
+    }
+  }
+  ~NotifyTargetGuard() { notifyTargetLock.clear(std::memory_order_release); }
+  NotifyTargetGuard(const NotifyTargetGuard&) = delete;
+  NotifyTargetGuard& operator=(const NotifyTargetGuard&) = delete;
+};
+
+}  // namespace
+
+void setNotifyTarget(os::Handle window, std::uint32_t message) {
+  const NotifyTargetGuard guard;
+  storeShared(NotifyWindow, window);
+  storeShared(NotifyMessage, message);
+}
+
+NotifyTarget notifyTarget() {
+  const NotifyTargetGuard guard;
+  return NotifyTarget{loadShared(NotifyWindow), loadShared(NotifyMessage)};
+}
+
+}  // namespace cfgprobe
 
 CKXACS::CKXACS() : hKXDriver(nullptr), szKXDriverPath{} {}
 

@@ -19,6 +19,7 @@ extern std::uint32_t NotifyMessage;
 extern std::int32_t BiosOperationProgress;
 extern DEVICEENTRY DeviceTable[kDeviceTableSize];
 extern int DeviceCount;
+extern std::uint32_t DriverServiceError;
 
 namespace cfgprobe {
 
@@ -39,8 +40,18 @@ inline int lastError() { return loadShared(LastError); }
 inline void setLastError(int code) { storeShared(LastError, code); }
 inline std::int32_t biosProgress() { return loadShared(BiosOperationProgress); }
 inline void setBiosProgress(std::int32_t progress) { storeShared(BiosOperationProgress, progress); }
-inline os::Handle notifyWindow() { return loadShared(NotifyWindow); }
-inline std::uint32_t notifyMessage() { return loadShared(NotifyMessage); }
+// The window and message a worker's completion goes to, set and read as one pair
+// (NotifyWindow and NotifyMessage), so that a worker never posts one target's
+// message to another target's window.
+struct NotifyTarget {
+  os::Handle window = nullptr;
+  std::uint32_t message = 0;
+};
+void setNotifyTarget(os::Handle window, std::uint32_t message);
+NotifyTarget notifyTarget();
+
+inline std::uint32_t driverServiceError() { return loadShared(DriverServiceError); }
+inline void setDriverServiceError(std::uint32_t error) { storeShared(DriverServiceError, error); }
 
 // Takes the busy state for an operation: true when the library was idle and now
 // is busy with status, false (nothing changed) when something else runs.

@@ -58,10 +58,14 @@ class LimitWriter final : public cfgprobe::ControllerDeviceVisitor {
   bool visit(os::Handle set, os::DevInfoData& device) override {
     os::DeviceSetup& setup = *os::platform().setup;
     const os::Handle key = setup.openDevRegKey(set, &device, os::kDicsFlagGlobal, 0, os::kDiregDev, os::kKeyWrite);
-    if (os::isValid(key)) {
-      setDword(setup, key, kPort0Value, port0_);
-      setDword(setup, key, kPort1Value, port1_);
+    // Without the key there is nowhere for the filter to find the limits: the
+    // device is left as it is, filter and description included.
+    if (!os::isValid(key)) {
+      result = cfgprobe::kHardwareKeyUnopenable;
+      return false;
     }
+    setDword(setup, key, kPort0Value, port0_);
+    setDword(setup, key, kPort1Value, port1_);
     const bool limited = port0_ != 0 || port1_ != 0;
     if (limited) {
       int wow64 = 0;
@@ -77,7 +81,7 @@ class LimitWriter final : public cfgprobe::ControllerDeviceVisitor {
       setup.setDeviceRegistryPropertyA(set, &device, os::kSpdrpLowerFilters, nullptr, 0);
     }
     markDescription(setup, set, device, limited);
-    if (os::isValid(key)) setup.regCloseKey(key);
+    setup.regCloseKey(key);
     result = library_.AddTAVSCNTLService();
     return result == cfgprobe::kDone;
   }
@@ -93,6 +97,7 @@ class LimitWriter final : public cfgprobe::ControllerDeviceVisitor {
 
 int CKXACS::GetSControl(std::uint8_t bus, std::uint8_t dev, std::uint8_t function, KxLong* port0, KxLong* port1) {
   cfgprobe::ControllerPort port(*this, hKXDriver, bus, dev, function);
+  if (port.windowsAbove4G()) return cfgprobe::kWindowsAbove4G;  // the outputs stay as they are
   port.selectRegister(cfgprobe::kPortBaseRegister);
   port.readBase();
   const KxLong speed0 = speedField(port.read32(kSControlPort0));
@@ -121,5 +126,8 @@ int OS_WINAPI KX_SetSControl(int index, int port0Limit, int port1Limit) {
   // A negative limit has no meaning for the filter; it is refused as one above 2 is.
   if (port0Limit < 0 || port0Limit > kHighestLimit) return cfgprobe::kNullOutput;
   if (port1Limit < 0 || port1Limit > kHighestLimit) return cfgprobe::kNullOutput;
+  if (cfgprobe::ControllerPort(*TheLibrary, TheLibrary->hKXDriver, entry->bBus, entry->bDevice, entry->bFunction)
+          .windowsAbove4G())
+    return cfgprobe::kWindowsAbove4G;
   return TheLibrary->SetDeviceParameters(entry->bBus, entry->bDevice, entry->bFunction, port0Limit, port1Limit);
 }

@@ -7,6 +7,9 @@ constexpr int kNoFileName = -10;  // also: a name too long for the 260-character
 constexpr int kNullOutput = -11;  // also: a link-speed limit outside 0 to 2
 constexpr int kFileWriteFailed = -15;
 constexpr int kControllerUnreachable = -20;  // a configuration write or a block request failed
+// The controller's BAR0 or BAR2 is a 64-bit BAR placing its window above 4 GB,
+// which the driver's 32-bit addresses cannot reach: nothing is sent to it.
+constexpr int kWindowsAbove4G = -21;
 constexpr int kNoController = -100;
 constexpr int kBusy = -101;
 constexpr int kNoControllerAtIndex = -105;
@@ -19,6 +22,7 @@ constexpr int kNoMemory = -150;
 constexpr int kNoImage = -151;
 constexpr int kNoDeviceSet = -160;
 constexpr int kDevicePropertyUnreadable = -161;
+constexpr int kHardwareKeyUnopenable = -162;  // a matching device's hardware key cannot be opened
 constexpr int kFileCannotBeOpened = -200;
 constexpr int kNoFileNameToRead = -201;
 constexpr int kFileReadFailed = -202;

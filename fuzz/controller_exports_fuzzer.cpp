@@ -306,7 +306,7 @@ class Run {
     const DEVICEENTRY* entry = entryAt(index);
     if (!TheLibrary || !entry) return FUZZ_CHECK(result == -105);
     if (port0 < 0 || port0 > 2 || port1 < 0 || port1 > 2) return FUZZ_CHECK(result == -11);
-    FUZZ_CHECK(oneOf(result, {1, -160, -161, -300, -301}));
+    FUZZ_CHECK(oneOf(result, {1, -160, -161, -162, -300, -301}));
     // The description carries the mark once at most, whatever happened.
     for (const sim::DeviceNode& node : machine_.setup.nodes()) {
       const std::string text = node.description.value_or("");

@@ -83,6 +83,7 @@ void ControllerMachine::changeHardware() {
           node->propertyReadFaults[property] = anyError(input_);
         else
           node->propertyReadFaults.clear();
+        if (input_.ConsumeIntegralInRange(0, 3) == 0) node->hasHardwareKey = !node->hasHardwareKey;
       }
       machine_.setup.failClassDevs(input_.ConsumeIntegralInRange(0, 3) == 0 ? anyError(input_) : 0);
       break;

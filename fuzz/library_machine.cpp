@@ -14,10 +14,11 @@ namespace {
 void freshLibraryState() {
   cfgprobe::setCurrentStatus(kStatusIdle);
   cfgprobe::setLastError(0);
+  cfgprobe::setDriverServiceError(0);
   cfgprobe::setBiosProgress(0);
   NotifyWindow = nullptr;
   NotifyMessage = 0;
-  std::memset(DeviceTable, 0, sizeof DeviceTable);
+  std::memset(DeviceTable, 0xFF, sizeof DeviceTable);  // every record free
   DeviceCount = 0;
   std::memset(CKXACS::szFileNameToReadBios, 0, kPathBufferSize);
   std::memset(CKXACS::szFileNameToSaveBios, 0, kPathBufferSize);

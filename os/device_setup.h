@@ -58,6 +58,7 @@ constexpr std::uint32_t kErrorInvalidUserBuffer = 1784;
 constexpr std::uint32_t kErrorInvalidRegProperty = 0xE0000209;
 constexpr std::uint32_t kErrorInvalidHandleState = 0xE0000348;
 constexpr std::uint32_t kErrorNoSuchDevinst = 0xE000020B;
+constexpr std::uint32_t kErrorKeyDoesNotExist = 0xE0000204;
 
 // SP_DEVINFO_DATA: cbSize must be set to the record's size before a call fills it.
 struct DevInfoData {
@@ -102,8 +103,9 @@ class DeviceSetup {
 
   // SetupDiOpenDevRegKey: opens the device's hardware key (kDiregDev) or driver key
   // (kDiregDrv) with the access asked for; the key handle carries that access.
-  // invalidHandle() on failure (kErrorInvalidFlags for an unknown scope or key
-  // type, or the errors above).
+  // It opens an existing key only, never creates one. invalidHandle() on failure
+  // (kErrorKeyDoesNotExist when the device has no such key, kErrorInvalidFlags for
+  // an unknown scope or key type, or the errors above).
   virtual Handle openDevRegKey(Handle set, DevInfoData* data, std::uint32_t scope, std::uint32_t hardwareProfile,
                                std::uint32_t keyType, std::uint32_t access);
 

@@ -34,6 +34,16 @@ class Threads {
   // thread could be created).
   virtual bool beginThread(ThreadProcedure procedure, void* argument);
 
+  // beginThread for a library's own worker: the thread holds a reference to the
+  // module whose code holds procedure from before it starts until after procedure
+  // has returned, so that a caller that frees the library meanwhile (FreeLibrary
+  // once the worker has said it is done) does not unmap code the thread still
+  // runs; the module then goes when the thread ends. Failure as beginThread.
+  // @note Windows: GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) before
+  // the thread starts, and the thread ends with FreeLibraryAndExitThread. A
+  // procedure of the program itself (no library) holds nothing.
+  virtual bool beginModuleThread(ThreadProcedure procedure, void* argument);
+
   // PostMessageA: places the message in the queue of the thread that owns window
   // and returns at once, without waiting for it to be handled. A null window posts
   // to the calling thread's own queue (no window receives it). false with

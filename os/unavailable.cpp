@@ -113,6 +113,7 @@ bool Services::closeServiceHandle(Handle) { return fail(false); }
 
 // Threads and posted messages when no back end provides them.
 bool Threads::beginThread(ThreadProcedure, void*) { return fail(false); }
+bool Threads::beginModuleThread(ThreadProcedure, void*) { return fail(false); }
 bool Threads::postMessageA(Handle, std::uint32_t, std::uintptr_t, std::intptr_t) { return fail(false); }
 Handle Threads::messageWindow() { return fail<Handle>(nullptr); }
 bool Threads::waitForMessage(Handle, std::uint32_t, PostedMessage*) { return fail(false); }

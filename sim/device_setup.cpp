@@ -282,6 +282,8 @@ os::Handle DeviceSetup::openDevRegKey(os::Handle set, os::DevInfoData* data, std
   if ((scope != os::kDicsFlagGlobal && scope != os::kDicsFlagConfigSpecific) ||
       (keyType != os::kDiregDev && keyType != os::kDiregDrv))
     return failWith(os::kErrorInvalidFlags, os::invalidHandle());
+  // SetupDiOpenDevRegKey opens; it never creates the key.
+  if (keyType == os::kDiregDev && !node->hasHardwareKey) return failWith(os::kErrorKeyDoesNotExist, os::invalidHandle());
   OpenKey opened{true, 0, keyType == os::kDiregDev, access};
   for (std::size_t i = 0; i < nodes_.size(); ++i)
     if (&nodes_[i] == node) opened.node = i;

@@ -39,6 +39,9 @@ struct DeviceNode {
   std::optional<std::string> description;
   std::optional<std::vector<std::string>> lowerFilters;
   RegistryKey hardwareKey;  // DIREG_DEV
+  // Whether the hardware key exists (the device's "Device Parameters" key, which
+  // Windows makes for an installed PCI device): without it a DIREG_DEV open fails.
+  bool hasHardwareKey = true;
   RegistryKey driverKey;    // DIREG_DRV
   // Faults: reading the property fails with the error.
   std::map<std::uint32_t, std::uint32_t> propertyReadFaults;

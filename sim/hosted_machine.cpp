@@ -108,6 +108,7 @@ void HostedMachine::addControllers() {
     m.addSiI3132(setup, c.description, [&c](DeviceNode& node) {
       if (c.hardwareIds) node.hardwareIds = c.hardwareIds;
       if (c.locationText) node.location = c.locationText;
+      node.hasHardwareKey = c.hardwareKey;
     });
   }
   for (const std::string& file : profile_.windows.driverFiles)

@@ -32,8 +32,9 @@ struct PciFunctionProfile {
 // holds, its ports' SControl registers, and how Windows lists it.
 struct ControllerProfile {
   PciLocation location;
-  std::uint32_t globalRegisters = 0;  // BAR0 (0x10): 128 bytes, flash command and data registers
-  std::uint32_t portRegisters = 0;    // BAR2 (0x18): 32 KiB, the ports' SControl registers
+  // 64-bit BARs: an address above 4 GB fills the upper dword (0x14, 0x1C).
+  std::uint64_t globalRegisters = 0;  // BAR0 (0x10): 128 bytes, flash command and data registers
+  std::uint64_t portRegisters = 0;    // BAR2 (0x18): 32 KiB, the ports' SControl registers
   std::uint8_t revision = 0x01;
   std::uint8_t flashManufacturer = 0xBF;
   std::uint8_t flashDevice = 0xB5;
@@ -47,6 +48,7 @@ struct ControllerProfile {
   std::string description = "Silicon Image SiI 3132 SATALink Controller";
   std::optional<std::vector<std::string>> hardwareIds;  // unset: as Windows forms them from the registers
   std::optional<std::string> locationText;              // unset: "PCI bus B, device D, function F"
+  bool hardwareKey = true;  // whether its device has a hardware key ("Device Parameters")
 };
 
 struct WindowsProfile {

@@ -56,8 +56,8 @@ void readFlash(const Value& value, ControllerProfile& controller) {
 }
 
 // A register window's base: not 0 and aligned to its size, as a BAR is.
-std::uint32_t windowBase(const Value& value, std::uint32_t size) {
-  const std::uint32_t base = value.hex32();
+std::uint64_t windowBase(const Value& value, std::uint32_t size) {
+  const std::uint64_t base = value.hex64();
   if (base == 0 || base % size != 0)
     value.fail("must be a non-zero multiple of 0x" + [size] {
       char text[16];
@@ -68,7 +68,7 @@ std::uint32_t windowBase(const Value& value, std::uint32_t size) {
 }
 
 struct Window {
-  std::uint32_t first, last;
+  std::uint64_t first, last;
   std::string path;
 };
 
@@ -81,7 +81,8 @@ std::vector<ControllerProfile> readControllers(const Value& value, const std::ve
   std::vector<ControllerProfile> controllers;
   for (const Value& entry : value.list()) {
     const Object fields = entry.object({"bus", "device", "function", "globalRegisters", "portRegisters", "revision",
-                                        "flash", "sControl", "description", "hardwareIds", "location"});
+                                        "flash", "sControl", "description", "hardwareIds", "location",
+                                        "hardwareKey"});
     ControllerProfile c;
     c.location.bus = static_cast<std::uint8_t>(fields.required("bus").integer(0, 255));
     c.location.device = static_cast<std::uint8_t>(fields.required("device").integer(0, 31));
@@ -117,6 +118,7 @@ std::vector<ControllerProfile> readControllers(const Value& value, const std::ve
       c.hardwareIds = std::move(hardwareIds);
     }
     if (const auto location = fields.optional("location")) c.locationText = location->line();
+    if (const auto key = fields.optional("hardwareKey")) c.hardwareKey = key->flag();
     controllers.push_back(std::move(c));
   }
   return controllers;

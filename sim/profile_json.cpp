@@ -157,16 +157,25 @@ json parseDocument(std::string_view text) {
   }
 }
 
-std::uint32_t hexNumber(std::string_view text, const std::string& path) {
+namespace {
+
+std::uint64_t hexValue(std::string_view text, const std::string& path, int bits) {
   if (text.size() < 3 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) throw ProfileInvalid{{path, kHexForm}};
+  const std::uint64_t largest = bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
   std::uint64_t value = 0;
   for (char c : text.substr(2)) {
     const int digit = hexDigit(c);
     if (digit < 0) throw ProfileInvalid{{path, kHexForm}};
+    if (value > largest >> 4) throw ProfileInvalid{{path, "does not fit in " + std::to_string(bits) + " bits"}};
     value = value << 4 | static_cast<std::uint64_t>(digit);
-    if (value > 0xFFFFFFFFu) throw ProfileInvalid{{path, "does not fit in 32 bits"}};
   }
-  return static_cast<std::uint32_t>(value);
+  return value;
+}
+
+}  // namespace
+
+std::uint32_t hexNumber(std::string_view text, const std::string& path) {
+  return static_cast<std::uint32_t>(hexValue(text, path, 32));
 }
 
 void Value::fail(std::string reason) const { throw ProfileInvalid{{path_, std::move(reason)}}; }
@@ -203,6 +212,11 @@ std::int64_t Value::integer(std::int64_t min, std::int64_t max) const {
 std::uint32_t Value::hex32() const {
   if (!json_.is_string()) fail(kHexForm);
   return hexNumber(json_.get_ref<const std::string&>(), path_);
+}
+
+std::uint64_t Value::hex64() const {
+  if (!json_.is_string()) fail(kHexForm);
+  return hexValue(json_.get_ref<const std::string&>(), path_, 64);
 }
 
 std::vector<Value> Value::list() const {

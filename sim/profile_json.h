@@ -60,6 +60,7 @@ class Value {
   bool isString() const { return json_.is_string(); }
   std::int64_t integer(std::int64_t min, std::int64_t max) const;
   std::uint32_t hex32() const;
+  std::uint64_t hex64() const;  // the same, up to 64 bits
   std::vector<Value> list() const;
   // An object whose keys must all be among names.
   Object object(std::initializer_list<std::string_view> names) const;

@@ -9,6 +9,8 @@ constexpr std::uint32_t kFlashAddressMask = 0x0007FFFF;
 constexpr std::uint32_t kMemoryBar64 = 0x4;  // memory space, 64-bit, not prefetchable
 constexpr std::uint32_t kMassStorageOther = 0x0180;
 
+bool below4G(std::uint64_t base) { return base >> 32 == 0; }
+
 }  // namespace
 
 // The global register window: plain registers, except for the flash pair. Like
@@ -59,19 +61,19 @@ void SiI3132::attach(PciBus& pci, PhysicalMemory& memory) {
   PciFunction& f = pci.add(setup_.location, kIdentity);
   f.set32(0x04, 0x02100006);  // memory space and bus master enabled; capability list
   f.set32(0x08, kMassStorageOther << 16 | setup_.revision);
-  f.set32(0x10, setup_.globalBase | kMemoryBar64);
-  f.set32(0x14, 0);
-  f.set32(0x18, setup_.portBase | kMemoryBar64);
-  f.set32(0x1C, 0);
+  f.set32(0x10, static_cast<std::uint32_t>(setup_.globalBase) | kMemoryBar64);
+  f.set32(0x14, static_cast<std::uint32_t>(setup_.globalBase >> 32));
+  f.set32(0x18, static_cast<std::uint32_t>(setup_.portBase) | kMemoryBar64);
+  f.set32(0x1C, static_cast<std::uint32_t>(setup_.portBase >> 32));
   f.set32(0x2C, kSubsystem);
-  memory.map(setup_.globalBase, kGlobalWindowSize, global_);
-  memory.map(setup_.portBase, kPortWindowSize, ports_);
+  if (below4G(setup_.globalBase)) memory.map(static_cast<std::uint32_t>(setup_.globalBase), kGlobalWindowSize, global_);
+  if (below4G(setup_.portBase)) memory.map(static_cast<std::uint32_t>(setup_.portBase), kPortWindowSize, ports_);
 }
 
 void SiI3132::detach(PciBus& pci, PhysicalMemory& memory) {
   pci.remove(setup_.location);
-  memory.unmap(setup_.globalBase);
-  memory.unmap(setup_.portBase);
+  if (below4G(setup_.globalBase)) memory.unmap(static_cast<std::uint32_t>(setup_.globalBase));
+  if (below4G(setup_.portBase)) memory.unmap(static_cast<std::uint32_t>(setup_.portBase));
 }
 
 std::uint32_t SiI3132::sControl(int port) const { return ports_->read32(kSControl[port & 1]); }

@@ -28,8 +28,11 @@ namespace sim {
 // What a profile says about one controller.
 struct SiI3132Setup {
   PciLocation location;
-  std::uint32_t globalBase = 0;  // BAR0; 0: the machine picks a free window
-  std::uint32_t portBase = 0;    // BAR2; 0: the machine picks a free window
+  // 64-bit BARs: a base above 4 GB fills the upper dword (0x14, 0x1C). Physical
+  // memory as the access driver reaches it ends at 4 GB, so such a window is in no
+  // address the driver can name.
+  std::uint64_t globalBase = 0;  // BAR0; 0: the machine picks a free window
+  std::uint64_t portBase = 0;    // BAR2; 0: the machine picks a free window
   std::uint8_t revision = 0x01;
   std::uint8_t flashManufacturer = 0xBF;
   std::uint8_t flashDevice = 0xB5;
@@ -57,8 +60,8 @@ class SiI3132 {
   void detach(PciBus& pci, PhysicalMemory& memory);
 
   PciLocation location() const { return setup_.location; }
-  std::uint32_t globalBase() const { return setup_.globalBase; }
-  std::uint32_t portBase() const { return setup_.portBase; }
+  std::uint64_t globalBase() const { return setup_.globalBase; }
+  std::uint64_t portBase() const { return setup_.portBase; }
   std::uint8_t revision() const { return setup_.revision; }
 
   JedecFlash& flash() { return *flash_; }

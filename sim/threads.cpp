@@ -1,5 +1,7 @@
 #include "sim/threads.h"
 
+#include <dlfcn.h>
+
 #include <chrono>
 #include <system_error>
 
@@ -8,7 +10,35 @@
 
 namespace sim {
 
+namespace {
+
+// A reference of the host's loader to the shared library holding code, or null
+// for code of the program itself.
+void* holdModuleOf(const void* code) {
+  Dl_info info{};
+  if (::dladdr(code, &info) == 0 || !info.dli_fname) return nullptr;
+  return ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+}
+
+void releaseModule(void* module) {
+  if (module) ::dlclose(module);
+}
+
+}  // namespace
+
 bool Threads::beginThread(os::ThreadProcedure procedure, void* argument) {
+  return start(procedure, argument, nullptr);
+}
+
+bool Threads::beginModuleThread(os::ThreadProcedure procedure, void* argument) {
+  if (!procedure) return failWith(os::kErrorInvalidParameter, false);
+  void* module = holdModuleOf(reinterpret_cast<const void*>(procedure));
+  if (start(procedure, argument, module)) return true;
+  releaseModule(module);
+  return false;
+}
+
+bool Threads::start(os::ThreadProcedure procedure, void* argument, void* module) {
   if (!procedure) return failWith(os::kErrorInvalidParameter, false);
   std::lock_guard lock(mutex_);
   if (startFailures_ != 0) {
@@ -16,8 +46,10 @@ bool Threads::beginThread(os::ThreadProcedure procedure, void* argument) {
     return failWith(os::kErrorNotEnoughMemory, false);
   }
   try {
-    threads_.emplace_back([this, procedure, argument] {
+    threads_.emplace_back([this, procedure, argument, module] {
       procedure(argument);
+      // From here on the thread runs only the machine's own code.
+      releaseModule(module);
       std::lock_guard done(mutex_);
       --running_;
     });

@@ -29,6 +29,9 @@ class Threads final : public os::Threads {
   Threads& operator=(const Threads&) = delete;
 
   bool beginThread(os::ThreadProcedure procedure, void* argument) override;
+  // The module reference is one of the host's loader (a library the machine loads
+  // through it, as the native access library), dropped after procedure returns.
+  bool beginModuleThread(os::ThreadProcedure procedure, void* argument) override;
   bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   os::Handle messageWindow() override;
   bool waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) override;
@@ -48,6 +51,8 @@ class Threads final : public os::Threads {
 
  private:
   bool isMessageWindow(os::Handle window) const;  // mutex_ held
+  // module: a host loader reference the thread drops when procedure has returned.
+  bool start(os::ThreadProcedure procedure, void* argument, void* module);
 
   Windows& windows_;
   mutable std::mutex mutex_;

@@ -1,5 +1,7 @@
 #include <process.h>
 
+#include <new>
+
 #include "os/win32/adapters.h"
 #include "os/win32/windows_api.h"
 
@@ -15,10 +17,42 @@ DWORD remaining(DWORD timeoutMs, ULONGLONG start) {
   return spent >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - spent);
 }
 
+// What a module thread is started with; the thread frees it before it runs.
+struct ModuleThreadStart {
+  ThreadProcedure procedure;
+  void* argument;
+  HMODULE module;
+};
+
+DWORD WINAPI runModuleThread(void* parameter) {
+  const ModuleThreadStart start = *static_cast<ModuleThreadStart*>(parameter);
+  delete static_cast<ModuleThreadStart*>(parameter);
+  start.procedure(start.argument);
+  // Never returns into the module's code, which may be unmapped by now.
+  ::FreeLibraryAndExitThread(start.module, 0);
+}
+
 class Win32Threads final : public Threads {
  public:
   bool beginThread(ThreadProcedure procedure, void* argument) override {
     return ::_beginthread(procedure, 0, argument) != static_cast<std::uintptr_t>(-1);
+  }
+
+  bool beginModuleThread(ThreadProcedure procedure, void* argument) override {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(procedure), &module))
+      return false;
+    auto* start = new (std::nothrow) ModuleThreadStart{procedure, argument, module};
+    const HANDLE thread = start ? ::CreateThread(nullptr, 0, runModuleThread, start, 0, nullptr) : nullptr;
+    if (!thread) {
+      const DWORD error = start ? ::GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+      delete start;
+      ::FreeLibrary(module);
+      ::SetLastError(error);
+      return false;
+    }
+    ::CloseHandle(thread);
+    return true;
   }
 
   bool postMessageA(Handle handle, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {

@@ -306,8 +306,8 @@ class CallerActsOnTheMessage final : public os::Threads {
  public:
   CallerActsOnTheMessage(os::Threads& threads, std::function<void()> reaction)
       : threads_(threads), reaction_(std::move(reaction)) {}
-  bool beginThread(os::ThreadProcedure procedure, void* argument) override {
-    return threads_.beginThread(procedure, argument);
+  bool beginModuleThread(os::ThreadProcedure procedure, void* argument) override {
+    return threads_.beginModuleThread(procedure, argument);
   }
   bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
     if (const std::function<void()> reaction = std::exchange(reaction_, nullptr)) reaction();
@@ -357,6 +357,123 @@ TEST_F(BiosOperations, WithoutARegisteredWindowNoWindowIsNotified) {
   EXPECT_EQ(m().threads.posted().size(), 0u);
   EXPECT_EQ(m().threads.postedWithoutWindow(), 1);
   EXPECT_EQ(KX_GetLastError(), 1);
+}
+
+// The caller polls the status words while a real worker writes them: read at a
+// held block they are exact, and polled freely afterwards they only ever show the
+// compare's own values (under the thread sanitizer this also shows the accesses safe).
+TEST_F(BiosOperations, StatusWordsPolledWhileAWorkerWritesThem) {
+  writeHostFile("bios.bin", image);
+  RequestGate gate(m().accessDriver, kReadBlockCode, {1000});
+  ASSERT_EQ(KX_CompareBiosData(1, path), 1);
+  ASSERT_TRUE(gate.waitHeldAt(1000));
+  KxLong status = -1;
+  EXPECT_EQ(KX_GetBiosOperationProgress(&status), 48);  // 1000 x 6400 / 131072
+  EXPECT_EQ(status, kStatusComparingBios);
+  EXPECT_EQ(KX_GetLastError(), 1);
+  gate.release();
+  int last = 48, odd = 0;
+  for (KxLong now = kStatusComparingBios; now != kStatusIdle;) {
+    const int progress = KX_GetBiosOperationProgress(&now);
+    if (progress < last || progress > 100 || (now != kStatusIdle && now != kStatusComparingBios) ||
+        KX_GetLastError() != 1)
+      ++odd;
+    last = progress;
+  }
+  EXPECT_EQ(odd, 0);
+  os::PostedMessage message;
+  ASSERT_TRUE(completion(&message));
+  EXPECT_EQ(message.wParam, 3u);
+  EXPECT_EQ(message.lParam, 1);
+  EXPECT_EQ(last, 100);
+}
+
+// A worker's message carries its own status, never what CurrentStatus holds by
+// then: a caller may have written the exported word, or (after an early failure
+// gave the busy state back) started its next operation, whose busy state the
+// failed worker must leave alone.
+TEST_F(BiosOperations, TheCompletionCarriesTheWorkersOwnStatus) {
+  writeHostFile("bios.bin", image);
+  {
+    RequestGate gate(m().accessDriver, kReadBlockCode, {5});
+    ASSERT_EQ(KX_CompareBiosData(1, path), 1);
+    ASSERT_TRUE(gate.waitHeldAt(5));
+    CKXACS::CurrentStatus = kStatusReadingBios;
+    gate.release();
+    os::PostedMessage message;
+    ASSERT_TRUE(completion(&message));
+    EXPECT_EQ(message.wParam, 3u);
+    workersDone();
+  }
+  char empty[] = "";  // the compare's file read fails: wParam 0, -202
+  for (int round = 0; round < 20 && !HasFailure(); ++round) {
+    SCOPED_TRACE(round);
+    RequestGate gate(m().accessDriver, kReadBlockCode, {0});
+    ASSERT_EQ(KX_CompareBiosData(1, empty), 1);
+    int next = -101;
+    while (next == -101) next = KX_GetBiosData(1, path);
+    ASSERT_EQ(next, 1);
+    ASSERT_TRUE(gate.waitHeldAt(0));
+    os::PostedMessage message;
+    ASSERT_TRUE(completion(&message));
+    EXPECT_EQ(message.wParam, 0u);
+    EXPECT_EQ(message.lParam, -202);
+    KxLong status = -1;
+    KX_GetBiosOperationProgress(&status);
+    EXPECT_EQ(status, kStatusReadingBios);
+    m().accessDriver.failRequestsOf(kReadBlockCode, 0, -1);  // the read ends at its first block
+    gate.release();
+    ASSERT_TRUE(completion(&message));
+    EXPECT_EQ(message.wParam, 2u);
+    workersDone();
+    m().accessDriver.failRequestsOf(kReadBlockCode, 0, 0);
+  }
+}
+
+// The device answers block reads with fewer bytes than the record, as a driver
+// that did not fill it does; METHOD_BUFFERED hands back only those bytes.
+class ShortBlockReplies final : public os::DeviceIo {
+ public:
+  explicit ShortBlockReplies(os::DeviceIo& devices) : devices_(devices) {}
+  os::Handle createFileA(std::string_view name, std::uint32_t access, std::uint32_t share, std::uint32_t disposition,
+                         std::uint32_t flags) override {
+    return devices_.createFileA(name, access, share, disposition, flags);
+  }
+  bool deviceIoControl(os::Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize, void* output,
+                       std::uint32_t outputSize, std::uint32_t* returned, os::Overlapped* overlapped) override {
+    std::uint32_t filled = 0;
+    const bool done =
+        devices_.deviceIoControl(device, code, input, inputSize, output, outputSize, &filled, overlapped);
+    if (done && code == kReadBlockCode && filled > 12) {
+      filled = 12;  // the address, command and value words, no data
+      std::memset(static_cast<std::uint8_t*>(output) + filled, 0, outputSize - filled);
+    }
+    if (returned) *returned = filled;
+    return done;
+  }
+  os::Handle createEventA(bool manualReset, bool signalled, const char* name) override {
+    return devices_.createEventA(manualReset, signalled, name);
+  }
+  bool setEvent(os::Handle event) override { return devices_.setEvent(event); }
+  bool resetEvent(os::Handle event) override { return devices_.resetEvent(event); }
+  bool closeHandle(os::Handle handle) override { return devices_.closeHandle(handle); }
+
+ private:
+  os::DeviceIo& devices_;
+};
+
+TEST_F(BiosOperations, ABlockReadThatDoesNotReturnTheWholeRecordIsNoBlock) {
+  ShortBlockReplies devices(m().devices);
+  os::Platform platform = m().platform();
+  platform.devices = &devices;
+  os::installPlatform(platform);
+  os::PostedMessage message;
+  const bool ran = run([&] { return KX_GetBiosData(1, path); }, &message);
+  m().install();
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(message.lParam, -20);
+  EXPECT_EQ(KX_GetLastError(), -20);
+  EXPECT_EQ(m().accessDriver.requests(kReadBlockCode), 1u);
 }
 
 }  // namespace

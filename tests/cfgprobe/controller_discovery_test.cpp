@@ -54,13 +54,43 @@ TEST_F(Discovery, ChipThatAnswersAllOnesHasFlashIdentifierFFFF) {
   EXPECT_EQ(DeviceTable[0].wFlashID, 0xFFFF);
 }
 
-TEST_F(Discovery, InfoBeforeAnySearchNamesBusZero) {
-  SIIDEVICEINFO info{7, 7, 7, 7};
-  EXPECT_EQ(KX_GetSiI3132Info(1, &info), 1);
-  EXPECT_EQ(info.bBus, 0);
-  EXPECT_EQ(info.bDevice, 0);
-  EXPECT_EQ(info.bFunction, 0);
-  EXPECT_EQ(info.wFlashID, 0);
+// A controller whose windows a 64-bit BAR puts above 4 GB: the low dwords name a
+// second controller's windows, which nothing meant for the first may reach.
+TEST_F(Discovery, ControllerAbove4GIsListedWithoutAChipAndRefusedEverything) {
+  sim::SiI3132& below = addController(3, 0, 0, patternImage());
+  below.flash().setIdentity(0x1F, 0x07);
+  sim::SiI3132Setup high;
+  high.location = {4, 0, 0};
+  high.globalBase = 0x4'00000000u | below.globalBase();
+  high.portBase = 0x4'00000000u | below.portBase();
+  machine().addSiI3132(high);
+  ASSERT_EQ(search(), 2);
+  EXPECT_EQ(DeviceTable[0].wFlashID, 0x1F07);
+  EXPECT_EQ(DeviceTable[1].bBus, 4);
+  EXPECT_EQ(DeviceTable[1].wFlashID, 0xFFFF);
+  EXPECT_EQ(DeviceTable[1].nSControlPort0, -1);
+  EXPECT_EQ(DeviceTable[1].nSControlPort1, -1);
+
+  machine().accessDriver.resetCounts();
+  char name[] = "C:\\Tools\\bios.bin";
+  BIOSPROPERTYDATA data{};
+  KxLong port0 = 7, port1 = 7;
+  EXPECT_EQ(KX_EraseBiosData(2), -21);
+  EXPECT_EQ(KX_SetBiosData(2, name), -21);
+  EXPECT_EQ(KX_GetBiosData(2, name), -21);
+  EXPECT_EQ(KX_CompareBiosData(2, name), -21);
+  EXPECT_EQ(KX_GetBiosInfo(2, &data), -21);
+  EXPECT_EQ(KX_SetSControl(2, 1, 1), -21);
+  EXPECT_EQ(TheLibrary->GetSControl(4, 0, 0, &port0, &port1), -21);
+  EXPECT_EQ(port0, 7);
+  EXPECT_EQ(CKXACS::CurrentStatus, kStatusIdle);
+  EXPECT_EQ(machine().threads.started(), 0);
+  // Configuration reads only: no memory request, and the other chip is as it was.
+  EXPECT_EQ(machine().accessDriver.requests(), machine().accessDriver.requests(sim::access::kReadPort) +
+                                                   machine().accessDriver.requests(sim::access::kWritePort));
+  EXPECT_EQ(below.flash().chipErases(), 0);
+  EXPECT_EQ(below.flash().contents(), patternImage());
+  EXPECT_FALSE(machine().setup.findPci({4, 0, 0})->lowerFilters);
 }
 
 TEST_F(Discovery, NullOutputsAreRefusedWithoutSearching) {
@@ -161,7 +191,7 @@ struct LocationCase {
 
 class LocationText : public ControllerTest, public ::testing::WithParamInterface<LocationCase> {};
 
-TEST_P(LocationText, NumbersAreFoundAsPlainSubstrings) {
+TEST_P(LocationText, TheThreeNumbersAreReadInOrderAndComparedExactly) {
   const LocationCase& c = GetParam();
   addController(c.controller.bus, c.controller.device, c.controller.function);
   sim::DeviceNode* node = machine().setup.findPci(c.controller);
@@ -180,10 +210,14 @@ TEST_P(LocationText, NumbersAreFoundAsPlainSubstrings) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Quirks, LocationText,
+    Texts, LocationText,
     ::testing::Values(LocationCase{"Exact", {3, 0, 0}, "PCI bus 3, device 0, function 0", true},
-                      LocationCase{"Bus1InBus11", {1, 0, 0}, "PCI bus 11, device 0, function 0", true},
-                      LocationCase{"Bus12Device2InBus12Device0", {12, 2, 0}, "PCI bus 12, device 0, function 0", true},
+                      LocationCase{"LargestNumbers", {255, 31, 7}, "PCI bus 255, device 31, function 7", true},
+                      LocationCase{"OtherLanguage", {3, 0, 0}, "PCI \xE3\x83\x90\xE3\x82\xB9 3\xE3\x80\x81 0 / 0", true},
+                      LocationCase{"Bus1IsNotBus11", {1, 0, 0}, "PCI bus 11, device 0, function 0", false},
+                      LocationCase{"Bus12Device2IsNotBus12Device0", {12, 2, 0}, "PCI bus 12, device 0, function 0", false},
+                      LocationCase{"NumbersInAnotherOrder", {0, 3, 0}, "PCI bus 3, device 0, function 0", false},
+                      LocationCase{"TwoNumbersOnly", {3, 0, 0}, "PCI bus 3, device 0", false},
                       LocationCase{"OtherBus", {3, 0, 0}, "PCI bus 4, device 1, function 1", false},
                       LocationCase{"DeviceMissing", {3, 5, 0}, "PCI bus 3, device 4, function 0", false}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -2,6 +2,7 @@
 // A simulated machine installed as the platform, with the driver file in the
 // current directory C:\Tools, and the library's process-wide state put back after
 // every test.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -29,6 +30,36 @@ struct OpenKXACS : CKXACS {
   using CKXACS::StopKXDriver;
 };
 
+// The shared library as a program loads it: its own state, as fresh as the load
+// made it, on the platform the test installed. Entries are looked up by name.
+class LoadedLibrary {
+ public:
+  LoadedLibrary() : handle_(::dlopen(CFGPROBE_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL)) {}
+  ~LoadedLibrary() { unload(); }
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+  bool loaded() const { return handle_ != nullptr; }
+  template <typename Function>
+  Function* entry(const char* name) const {
+    return reinterpret_cast<Function*>(::dlsym(handle_, name));
+  }
+  // Drops this load's reference, as FreeLibrary does.
+  void unload() {
+    if (handle_) ::dlclose(handle_);
+    handle_ = nullptr;
+  }
+  // Whether the library is still mapped in the process (by anyone's reference).
+  static bool mapped() {
+    void* probe = ::dlopen(CFGPROBE_LIBRARY_FILE, RTLD_NOW | RTLD_NOLOAD);
+    if (probe) ::dlclose(probe);
+    return probe != nullptr;
+  }
+
+ private:
+  void* handle_;
+};
+
 class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,10 +82,11 @@ class LibraryTest : public ::testing::Test {
     delete TheLibrary;
     TheLibrary = nullptr;
     LastError = 0;
+    DriverServiceError = 0;
     NotifyWindow = nullptr;
     NotifyMessage = 0;
     BiosOperationProgress = 0;
-    std::memset(DeviceTable, 0, sizeof DeviceTable);  // as the library starts out
+    std::memset(DeviceTable, 0xFF, sizeof DeviceTable);  // as the library starts out: every record free
     DeviceCount = 0;
     std::memset(CKXACS::szFileNameToReadBios, 0, kPathBufferSize);
     std::memset(CKXACS::szFileNameToSaveBios, 0, kPathBufferSize);

@@ -3,9 +3,11 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +52,7 @@ struct InitCase {
   int lastError;
   int created;  // registrations made by the library
   int deleted;
+  int serviceError;  // KX_GetDriverServiceError afterwards
 };
 
 void PrintTo(const InitCase& c, std::ostream* os) { *os << c.name; }
@@ -67,6 +70,7 @@ TEST_P(InitOutcome, ResultLastErrorAndServiceHistory) {
   const auto history = machine().services.history("Cfgprobe64");
   EXPECT_EQ(history.created, c.created);
   EXPECT_EQ(history.deleted, c.deleted);
+  EXPECT_EQ(KX_GetDriverServiceError(), c.serviceError);
   EXPECT_EQ(driverHandlesOpen(), c.result == 1 ? 1 : 0);
   EXPECT_EQ(machine().services.openHandles(), 0);
 }
@@ -82,26 +86,34 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, InitOutcome,
     ::testing::Values(
         InitCase{"DeviceNotFound", [](LibraryTest&, sim::Machine& m) { m.devices.failOpen("KxACS", os::kErrorFileNotFound); },
-                 -2, -2, 1, 0},
+                 -2, -2, 1, 0, 0},
         InitCase{"DeviceRefusesTheOpen",
-                 [](LibraryTest&, sim::Machine& m) { m.devices.failOpen("KxACS", os::kErrorAccessDenied); }, -3, -3, 1, 0},
+                 [](LibraryTest&, sim::Machine& m) { m.devices.failOpen("KxACS", os::kErrorAccessDenied); }, -3, -3, 1, 0,
+                 0},
         InitCase{"BadDriverIsNotReinstalled",
                  [](LibraryTest&, sim::Machine& m) { m.services.failStarts("Cfgprobe64", os::kErrorBadDriver); }, -3, -3, 1,
-                 0},
+                 0, 2001},
         InitCase{"BadDriverUnderWow64",
                  [](LibraryTest&, sim::Machine& m) {
                    m.services.failStarts("Cfgprobe64", os::kErrorBadDriver);
                    m.bitness.wow64 = true;
                  },
-                 -6, -6, 1, 0},
+                 -6, -6, 1, 0, 2001},
+        InitCase{"UnsignedImageKeepsItsReason", [](LibraryTest&, sim::Machine& m) { m.services.failStarts("Cfgprobe64", 577); },
+                 -2, -2, 2, 1, 577},
+        InitCase{"BlockedDriverKeepsItsReason",
+                 [](LibraryTest&, sim::Machine& m) { m.services.failStarts("Cfgprobe64", 1275); }, -2, -2, 2, 1, 1275},
+        InitCase{"NotAdministratorKeepsItsReason",
+                 [](LibraryTest&, sim::Machine& m) { m.services.failOpenManager(os::kErrorAccessDenied); }, -2, -2, 0, 0,
+                 5},
         InitCase{"StaleRegistrationIsReplaced",
-                 [](LibraryTest&, sim::Machine& m) { registerStale(m, "C:\\Old\\Cfgprobe64.sys"); }, 1, 1, 1, 1},
+                 [](LibraryTest&, sim::Machine& m) { registerStale(m, "C:\\Old\\Cfgprobe64.sys"); }, 1, 1, 1, 1, 2},
         InitCase{"DriverFileMissing",
                  [](LibraryTest& t, sim::Machine&) { static_cast<InitOutcome&>(t).removeDriverFile("Tools"); }, -2, -2,
-                 2, 1},
+                 2, 1, 2},
         InitCase{"StartFailsOnceThenReinstallWorks",
                  [](LibraryTest&, sim::Machine& m) { m.services.failStarts("Cfgprobe64", os::kErrorServiceDisabled, 1); },
-                 1, 1, 2, 1}),
+                 1, 1, 2, 1, 1058}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LibraryFrame, StaleRegistrationIsReplacedByTheCurrentFolder) {
@@ -269,43 +281,129 @@ TEST_F(LibraryFrame, NullPointersAndBadIndexesAreRefused) {
   EXPECT_EQ(CKXACS::CurrentStatus, kStatusIdle);
 }
 
-TEST_F(LibraryFrame, ProgressReportsTheStatusAWorkerThreadSet) {
-  std::thread worker([] {
-    cfgprobe::setCurrentStatus(kStatusComparingBios);
-    cfgprobe::setBiosProgress(37);
+// The completion target changes while a worker may be reading it: every read
+// sees one of the pairs that were set, never one's window with the other's message.
+TEST_F(LibraryFrame, TheCompletionTargetIsSetAndReadAsOnePair) {
+  int first = 0, second = 0;
+  std::atomic<bool> started{false}, done{false};
+  std::thread caller([&] {
+    started = true;
+    for (int i = 0; i < 200000; ++i) KX_SetWindowMessage(i % 2 ? &first : &second, i % 2 ? 0x8001 : 0x8002);
+    done = true;
   });
-  worker.join();
-  KxLong status = 0;
-  EXPECT_EQ(KX_GetBiosOperationProgress(&status), 37);
-  EXPECT_EQ(status, kStatusComparingBios);
-  EXPECT_EQ(KX_GetBiosOperationProgress(nullptr), 37);
-  cfgprobe::setBiosProgress(0);
+  while (!started) {
+  }
+  int torn = 0;
+  while (!done) {
+    const cfgprobe::NotifyTarget target = cfgprobe::notifyTarget();
+    if ((target.window == &first && target.message != 0x8001) || (target.window == &second && target.message != 0x8002))
+      ++torn;
+  }
+  caller.join();
+  EXPECT_EQ(torn, 0);
 }
 
-// A worker writes the shared status words while the caller's thread polls them
-// through the exports; run under a thread sanitizer this proves the accesses safe.
-TEST_F(LibraryFrame, StatusWordsCanBePolledWhileAWorkerWritesThem) {
-  ASSERT_EQ(KX_InitLibrary(), 1);
-  std::atomic<int> polls{0};
-  std::thread worker([&] {
-    for (std::int32_t step = 1; polls < 1000; ++step) {
-      cfgprobe::setCurrentStatus(kStatusWritingBios);
-      cfgprobe::setBiosProgress(step % 101);
-      cfgprobe::setLastError(step % 2 ? 1 : -202);
-    }
-    cfgprobe::setCurrentStatus(kStatusIdle);
-  });
-  for (; polls < 1000; ++polls) {
-    KxLong status = -1;
-    const int progress = KX_GetBiosOperationProgress(&status);
-    EXPECT_TRUE(progress >= 0 && progress <= 100);
-    EXPECT_TRUE(status == kStatusIdle || status == kStatusWritingBios);
-    const int error = KX_GetLastError();
-    EXPECT_TRUE(error == 0 || error == 1 || error == -202);
+// A library just loaded has searched for nothing: every index names a free
+// record, refused before anything reaches the driver, whatever sits at PCI 0:0.0.
+TEST_F(LibraryFrame, AFreshlyLoadedLibraryKnowsNoControllerBeforeItsFirstSearch) {
+  sim::SiI3132Setup atZero;
+  atZero.location = {0, 0, 0};
+  atZero.flashImage = std::vector<std::uint8_t>(131072, 0x5A);
+  sim::SiI3132& controller = machine().addSiI3132(atZero);
+  LoadedLibrary library;
+  ASSERT_TRUE(library.loaded());
+  ASSERT_EQ(library.entry<int()>("KX_InitLibrary")(), 1);
+  machine().accessDriver.resetCounts();
+  char name[] = "C:\\Tools\\bios.bin";
+  SIIDEVICEINFO info{7, 7, 7, 7};
+  BIOSPROPERTYDATA data{};
+  EXPECT_EQ(library.entry<int(int)>("KX_EraseBiosData")(1), -105);
+  EXPECT_EQ(library.entry<int(int, char*)>("KX_SetBiosData")(1, name), -105);
+  EXPECT_EQ(library.entry<int(int, char*)>("KX_GetBiosData")(1, name), -105);
+  EXPECT_EQ(library.entry<int(int, char*)>("KX_CompareBiosData")(1, name), -105);
+  EXPECT_EQ(library.entry<int(int, BIOSPROPERTYDATA*)>("KX_GetBiosInfo")(1, &data), -105);
+  EXPECT_EQ(library.entry<int(int, int, int)>("KX_SetSControl")(1, 1, 1), -105);
+  EXPECT_EQ(library.entry<int(int, SIIDEVICEINFO*)>("KX_GetSiI3132Info")(1, &info), -105);
+  EXPECT_EQ(info.bBus, 7);
+  EXPECT_EQ(machine().accessDriver.requests(), 0u);
+  EXPECT_EQ(controller.flash().chipErases(), 0);
+  EXPECT_EQ(controller.flash().contents(), std::vector<std::uint8_t>(131072, 0x5A));
+  // A search records it; then index 1 names it.
+  int count = 0;
+  EXPECT_EQ(library.entry<int(int*)>("KX_GetSiI3132Device")(&count), 1);
+  EXPECT_EQ(library.entry<int(int, SIIDEVICEINFO*)>("KX_GetSiI3132Info")(1, &info), 1);
+  EXPECT_EQ(info.bBus, 0);
+  EXPECT_EQ(info.wFlashID, 0xBFB5);
+  EXPECT_EQ(library.entry<int()>("KX_ExitLibrary")(), 1);
+}
+
+// Threads whose posts wait until the test lets them go: the caller's thread sees
+// the worker's status 0 while the worker is still inside the library.
+class PostsHeldUntilReleased final : public os::Threads {
+ public:
+  explicit PostsHeldUntilReleased(os::Threads& threads) : threads_(threads) {}
+  bool beginThread(os::ThreadProcedure procedure, void* argument) override {
+    return threads_.beginThread(procedure, argument);
   }
-  worker.join();
-  EXPECT_EQ(KX_ExitLibrary(), 1);
-  cfgprobe::setBiosProgress(0);
+  bool beginModuleThread(os::ThreadProcedure procedure, void* argument) override {
+    return threads_.beginModuleThread(procedure, argument);
+  }
+  bool postMessageA(os::Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return released_; });
+    return threads_.postMessageA(window, message, wParam, lParam);
+  }
+  bool waitForMessage(os::Handle window, std::uint32_t timeoutMs, os::PostedMessage* message) override {
+    return threads_.waitForMessage(window, timeoutMs, message);
+  }
+  void release() {
+    {
+      std::lock_guard lock(mutex_);
+      released_ = true;
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  os::Threads& threads_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool released_ = false;
+};
+
+TEST_F(LibraryFrame, UnloadingAsSoonAsTheStatusReadsZeroLeavesTheWorkerItsCode) {
+  sim::SiI3132Setup setup;
+  setup.location = {3, 0, 0};
+  machine().addSiI3132(setup);
+  const os::Handle window = machine().windows.createWindow(nullptr, u"caller");
+  PostsHeldUntilReleased threads(machine().threads);
+  os::Platform platform = machine().platform();
+  platform.threads = &threads;
+  os::installPlatform(platform);
+  {
+    LoadedLibrary library;
+    ASSERT_TRUE(library.loaded());
+    ASSERT_EQ(library.entry<int()>("KX_InitLibrary")(), 1);
+    int count = 0;
+    ASSERT_EQ(library.entry<int(int*)>("KX_GetSiI3132Device")(&count), 1);
+    ASSERT_EQ(library.entry<int(os::Handle, std::uint32_t)>("KX_SetWindowMessage")(window, 0x8123), 1);
+    char empty[] = "";  // the compare's worker fails at once
+    ASSERT_EQ(library.entry<int(int, char*)>("KX_CompareBiosData")(1, empty), 1);
+    const auto progress = library.entry<int(KxLong*)>("KX_GetBiosOperationProgress");
+    KxLong status = -1;
+    while (status != kStatusIdle) progress(&status);
+    ASSERT_EQ(library.entry<int()>("KX_ExitLibrary")(), 1);
+    library.unload();
+  }
+  threads.release();
+  os::PostedMessage message;
+  ASSERT_TRUE(machine().threads.waitForMessage(window, 20000, &message));
+  EXPECT_EQ(message.wParam, 0u);
+  EXPECT_EQ(message.lParam, -202);
+  machine().threads.joinAll();
+  // The worker's reference went with it: the library is unloaded now.
+  EXPECT_FALSE(LoadedLibrary::mapped());
+  machine().install();
 }
 
 // The Windows export table and the shared library name the same entries, and the
@@ -324,12 +422,12 @@ TEST(LibraryExports, TheSharedLibraryExportsTheTableAndKeepsItsStateToItself) {
     if (exports) names.push_back(name);
     exports = exports || name == "EXPORTS";
   }
-  EXPECT_EQ(names.size(), 19u);  // 17 KX_ functions, fnKXACS and nKXACS
+  EXPECT_EQ(names.size(), 20u);  // 18 KX_ functions, fnKXACS and nKXACS
   void* library = ::dlopen(CFGPROBE_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << ::dlerror();
   for (const std::string& name : names) EXPECT_NE(::dlsym(library, name.c_str()), nullptr) << name;
   for (const char* internal : {"TheLibrary", "LastError", "DeviceTable", "DeviceCount", "NotifyWindow",
-                               "NotifyMessage", "BiosOperationProgress"})
+                               "NotifyMessage", "BiosOperationProgress", "DriverServiceError"})
     EXPECT_EQ(::dlsym(library, internal), nullptr) << internal;
   EXPECT_NE(::dlsym(library, "_ZN6CKXACS13CurrentStatusE"), nullptr);  // CKXACS::CurrentStatus
   using Entry = int (*)();

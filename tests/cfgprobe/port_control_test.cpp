@@ -43,6 +43,8 @@ TEST_F(PortControl, LimitInstallsTheFilterMarksTheDescriptionOnceAndRegistersThe
     ASSERT_TRUE(node().lowerFilters);
     EXPECT_EQ(*node().lowerFilters, std::vector<std::string>{"TavSCntl"});
     EXPECT_EQ(node().description, std::string(kDescription) + "(1.5Gbps Driver)");
+    // The second round found the first round's registration and took it as it is.
+    EXPECT_EQ(machine().services.history("TavSCntl").created, 1);
   }
   const auto service = machine().services.find("TavSCntl");
   ASSERT_TRUE(service);
@@ -51,21 +53,26 @@ TEST_F(PortControl, LimitInstallsTheFilterMarksTheDescriptionOnceAndRegistersThe
   EXPECT_EQ(service->loadOrderGroup, "PNP Filter");
   EXPECT_EQ(service->type, os::kServiceKernelDriver);
   EXPECT_EQ(service->startType, os::kServiceDemandStart);
-  EXPECT_EQ(machine().services.history("TavSCntl").created, 1);  // the second round found it registered
   EXPECT_EQ(machine().services.openHandles(), 0);
   EXPECT_EQ(machine().setup.openKeys(), 0);
   EXPECT_EQ(machine().setup.openSets(), 0);
+  // Every call goes to the service database, rather than trusting an earlier one.
+  machine().services.failOpenManager(os::kErrorAccessDenied);
+  EXPECT_EQ(KX_SetSControl(1, 2, 0), -300);
 }
 
 TEST_F(PortControl, NoLimitRemovesFilterAndMarkButStillRegistersTheService) {
-  ASSERT_EQ(KX_SetSControl(1, 0, 1), 1);
-  ASSERT_TRUE(machine().services.find("TavSCntl"));
+  // A limit an earlier run left, on a machine whose filter service is gone since.
+  node().lowerFilters = std::vector<std::string>{"TavSCntl"};
+  node().description = std::string(kDescription) + "(1.5Gbps Driver)";
+  ASSERT_FALSE(machine().services.find("TavSCntl"));
   EXPECT_EQ(KX_SetSControl(1, 0, 0), 1);
   EXPECT_EQ(sim::dwordValue(node().hardwareKey, "Port0"), 0u);
   EXPECT_EQ(sim::dwordValue(node().hardwareKey, "Port1"), 0u);
   EXPECT_FALSE(node().lowerFilters);
   EXPECT_EQ(node().description, kDescription);
   EXPECT_TRUE(machine().services.find("TavSCntl"));
+  EXPECT_EQ(machine().services.history("TavSCntl").created, 1);
 }
 
 TEST_F(PortControl, RefusedLimitsChangeNothing) {
@@ -105,6 +112,11 @@ TEST_P(DeviceParameters, FirstFailureEndsTheSetting) {
   GetParam().arrange(machine());
   EXPECT_EQ(TheLibrary->SetDeviceParameters(3, 0, 0, 1, 0), GetParam().result);
   EXPECT_EQ(sim::dwordValue(node().hardwareKey, "Port0").has_value(), GetParam().valuesWritten);
+  // The filter and the mark come with the values, or not at all.
+  EXPECT_EQ(node().lowerFilters.has_value(), GetParam().valuesWritten);
+  EXPECT_EQ(node().description != kDescription, GetParam().valuesWritten);
+  EXPECT_FALSE(machine().services.find("TavSCntl"));
+  EXPECT_EQ(machine().setup.openKeys(), 0);
 }
 
 void faultOn(sim::Machine& m, std::uint32_t property) {
@@ -119,6 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParameterFailure{"HardwareIdUnreadable", [](sim::Machine& m) { faultOn(m, os::kSpdrpHardwareId); }, -161, false},
         ParameterFailure{"LocationUnreadable", [](sim::Machine& m) { faultOn(m, os::kSpdrpLocationInformation); }, -161,
                          false},
+        ParameterFailure{"NoHardwareKey", [](sim::Machine& m) { m.setup.findPci({3, 0, 0})->hasHardwareKey = false; },
+                         -162, false},
         ParameterFailure{"FilterFileMissing",
                          [](sim::Machine& m) { std::filesystem::remove(*m.files.toHost(m.driverFolder() + u"\\TavSCntl.sys")); },
                          -301, true},
@@ -178,6 +192,47 @@ TEST_F(PortControl, ServiceThatCannotBeCreatedOrManagerThatCannotBeOpened) {
   machine().services.failOpenManager(os::kErrorAccessDenied);
   EXPECT_EQ(TheLibrary->AddTAVSCNTLService(), -302);
 }
+
+// A limit reaches only the controller whose location text carries exactly its
+// bus, device and function numbers, and each record gets its own description.
+struct Neighbours {
+  const char* name;
+  sim::PciLocation limited, other;
+};
+
+class LimitOnOneController : public ControllerTest, public ::testing::WithParamInterface<Neighbours> {};
+
+TEST_P(LimitOnOneController, LeavesItsNeighbourUntouched) {
+  const Neighbours& c = GetParam();
+  for (const auto& [at, name] : {std::pair{c.limited, "Limited"}, std::pair{c.other, "Other"}}) {
+    sim::SiI3132Setup setup;
+    setup.location = at;
+    machine().addSiI3132(setup, name);
+  }
+  machine().createFile(u"C:\\Windows\\System32\\Drivers\\TavSCntl.sys");
+  ASSERT_EQ(search(), 2);
+  int limited = 0;
+  for (int index = 1; index <= 2; ++index) {
+    const DEVICEENTRY& entry = DeviceTable[index - 1];
+    const bool isLimited = entry.bBus == c.limited.bus && entry.bDevice == c.limited.device;
+    EXPECT_STREQ(entry.szDescription, isLimited ? "Limited" : "Other");
+    if (isLimited) limited = index;
+  }
+  ASSERT_NE(limited, 0);
+  EXPECT_EQ(KX_SetSControl(limited, 1, 1), 1);
+  const sim::DeviceNode& other = *machine().setup.findPci(c.other);
+  EXPECT_TRUE(other.hardwareKey.empty());
+  EXPECT_FALSE(other.lowerFilters);
+  EXPECT_EQ(other.description, "Other");
+  EXPECT_EQ(sim::dwordValue(machine().setup.findPci(c.limited)->hardwareKey, "Port0"), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, LimitOnOneController,
+    ::testing::Values(Neighbours{"Bus1NotBus11", {1, 0, 0}, {11, 0, 0}},
+                      Neighbours{"Device1NotDevice10", {3, 1, 0}, {3, 10, 0}},
+                      Neighbours{"Bus12Device2NotBus12Device0", {12, 2, 0}, {12, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace cfgprobe_test

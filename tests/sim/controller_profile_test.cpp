@@ -50,7 +50,17 @@ TEST(ControllerProfile, LeftOutKeysGiveAControllerWithABlankChipAndWindowsOwnNam
   EXPECT_EQ(c.description, "Silicon Image SiI 3132 SATALink Controller");
   EXPECT_FALSE(c.hardwareIds);
   EXPECT_FALSE(c.locationText);
+  EXPECT_TRUE(c.hardwareKey);
   EXPECT_TRUE(p.windows.driverFiles.empty());
+}
+
+TEST(ControllerProfile, WindowsAbove4GAndADeviceWithoutItsHardwareKey) {
+  const sim::ControllerProfile c = parsed(withControllers(R"([{"bus": 4, "device": 0, "function": 0,
+      "globalRegisters": "0x4F7C08000", "portRegisters": "0x00000004F7C00000", "hardwareKey": false}])"))
+                                       .controllers.at(0);
+  EXPECT_EQ(c.globalRegisters, 0x4F7C08000u);
+  EXPECT_EQ(c.portRegisters, 0x4F7C00000u);
+  EXPECT_FALSE(c.hardwareKey);
 }
 
 TEST(ControllerProfile, EveryKeyArrives) {
@@ -136,6 +146,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadController{"UnalignedGlobalWindow", withControllers(R"([{"bus": 4, "device": 0, "function": 0,
              "globalRegisters": "0xF7C08040", "portRegisters": "0xF7C00000"}])"),
                       "controllers[0].globalRegisters", "multiple of 0x80"},
+        BadController{"WindowBeyond64Bits", withControllers(R"([{"bus": 4, "device": 0, "function": 0,
+             "globalRegisters": "0x1F7C0800000000000", "portRegisters": "0xF7C00000"}])"),
+                      "controllers[0].globalRegisters", "64 bits"},
         BadController{"PortWindowAtZero", withControllers(R"([{"bus": 4, "device": 0, "function": 0,
              "globalRegisters": "0xF7C08000", "portRegisters": "0x0"}])"),
                       "controllers[0].portRegisters", "non-zero"},

@@ -36,7 +36,7 @@ WIN_TEST(Library, LoadsByNameAndNamesItselfCfgprobeDll) {
        {"KX_InitLibrary", "KX_ExitLibrary", "KX_GetLastError", "KX_SetWindowMessage", "KX_GetPCIConfig",
         "KX_GetSiI3132Device", "KX_GetSiI3132DeviceEx", "KX_GetNewSiI3132Device", "KX_GetSiI3132Info",
         "KX_EraseBiosData", "KX_GetBiosData", "KX_SetBiosData", "KX_CompareBiosData", "KX_GetBiosOperationProgress",
-        "KX_GetBiosFileInfo", "KX_GetBiosInfo", "KX_SetSControl", "fnKXACS", "nKXACS",
+        "KX_GetBiosFileInfo", "KX_GetBiosInfo", "KX_SetSControl", "KX_GetDriverServiceError", "fnKXACS", "nKXACS",
         // class members under their decorated names
         "_ZN6CKXACSC1Ev", "_ZN6CKXACSD1Ev", "_ZN6CKXACSaSERKS_", "_ZN6CKXACS10GetSysPathEPc",
         "_ZN6CKXACS12GetPCIConfigEiiiPj", "_ZN6CKXACS13CurrentStatusE", "_ZN6CKXACS20szFileNameToReadBiosE",

@@ -170,3 +170,27 @@ WIN_TEST(Threads, APostToAWindowThatIsGoneFailsWithInvalidWindowHandle) {
     CHECK_EQ(os::lastError(), std::uint32_t{1400});
   }
 }
+
+// A library's worker: the thread holds its module (here the program's own) while it
+// runs and ends through FreeLibraryAndExitThread once the procedure has returned.
+WIN_TEST(Threads, AModuleThreadRunsItsProcedureAndEnds) {
+  os::Threads& threads = *os::platform().threads;
+  const os::Handle window = threads.messageWindow();
+  REQUIRE(window != nullptr);
+  Poster poster;
+  poster.window = static_cast<HWND>(window);
+  Events events(poster);
+  REQUIRE(threads.beginModuleThread(&postOnceAndWait, &poster));
+  REQUIRE(::WaitForSingleObject(poster.posted, 20000) == WAIT_OBJECT_0);
+  CHECK(poster.ok);
+  CHECK(poster.thread != ::GetCurrentThreadId());
+  os::PostedMessage message;
+  REQUIRE(threads.waitForMessage(window, 10000, &message));
+  CHECK_EQ(message.wParam, std::uintptr_t{3});
+  const HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, poster.thread);
+  REQUIRE(thread != nullptr);
+  ::SetEvent(poster.release);
+  CHECK_EQ(::WaitForSingleObject(thread, 20000), DWORD{WAIT_OBJECT_0});
+  ::CloseHandle(thread);
+  CHECK(::GetModuleHandleW(nullptr) != nullptr);  // the program's own reference is untouched
+}
