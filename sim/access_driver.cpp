@@ -173,20 +173,14 @@ void AccessDriver::unload(std::function<void()> stopped) {
 
 std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize,
                                     std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) {
-  RequestHook hook;
-  {
-    std::lock_guard lock(mutex_);
-    if (hook_) hook = hook_;
-  }
-  if (hook) {
-    std::uint64_t earlier = 0;
-    {
-      std::lock_guard lock(mutex_);
-      earlier = countOf(code);
-    }
+  std::unique_lock lock(mutex_);
+  if (hook_) {
+    const RequestHook hook = hook_;
+    const std::uint64_t earlier = countOf(code);
+    lock.unlock();
     hook(code, earlier);
+    lock.lock();
   }
-  std::lock_guard lock(mutex_);
   ++total_;
   ++countOf(code);
   lastCode_ = code;
