@@ -89,8 +89,10 @@ static NTSTATUS NTAPI open(PDEVICE_OBJECT device, PIRP irp) {
   const PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   const PFILE_OBJECT file = stack->FileObject;
   if (file->FileName.Length != 0) return complete(irp, STATUS_OBJECT_NAME_NOT_FOUND, 0);
+  /* Windows always passes the create's security context; a host that passes none
+   * (Wine's device manager) leaves the access unknown, and there it is not asked. */
   const PIO_SECURITY_CONTEXT security = stack->Parameters.Create.SecurityContext;
-  if (!security || dataAccess(security->DesiredAccess) != (FILE_READ_DATA | FILE_WRITE_DATA))
+  if (security && dataAccess(security->DesiredAccess) != (FILE_READ_DATA | FILE_WRITE_DATA))
     return complete(irp, STATUS_ACCESS_DENIED, 0);
   if (InterlockedCompareExchangePointer(&owner, file, NULL) != NULL) return complete(irp, STATUS_ACCESS_DENIED, 0);
   return complete(irp, STATUS_SUCCESS, 0);
