@@ -54,6 +54,7 @@ struct AccessDriverParts {
     const std::uint64_t before = d.stalled_ / 1000;
     d.stalled_ += microseconds;
     if (d.stalled_ / 1000 > before) d.clock_.advance(d.stalled_ / 1000 - before);
+    if (d.stallHook_) d.stallHook_();
   }
 };
 
@@ -94,6 +95,11 @@ void AccessDriver::failRequestsOf(std::uint32_t code, std::uint64_t after, int c
 void AccessDriver::onRequest(RequestHook hook) {
   std::lock_guard lock(mutex_);
   hook_ = std::move(hook);
+}
+
+void AccessDriver::onStall(std::function<void()> hook) {
+  std::lock_guard lock(mutex_);
+  stallHook_ = std::move(hook);
 }
 
 bool AccessDriver::running() const {

@@ -66,6 +66,11 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   using RequestHook = std::function<void(std::uint32_t code, std::uint64_t earlier)>;
   void onRequest(RequestHook hook);
 
+  // Called whenever the driver stalls the processor (its waits for a flash cycle),
+  // inside the request and under the driver's lock, as other processors run on
+  // meanwhile: a test can let other threads go there.
+  void onStall(std::function<void()> hook);
+
   bool running() const;
   std::uint64_t requests() const;                      // all requests received
   std::uint64_t requests(std::uint32_t code) const;    // requests of one code
@@ -109,6 +114,7 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   };
   std::map<std::uint32_t, CodeFault> codeFaults_;
   RequestHook hook_;
+  std::function<void()> stallHook_;
   std::uint64_t total_ = 0;
   std::array<std::uint64_t, 16> perFunction_{};      // the driver's codes, by function number
   std::map<std::uint32_t, std::uint64_t> perOther_;  // any other code

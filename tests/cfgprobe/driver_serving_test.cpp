@@ -28,6 +28,8 @@ TEST_F(DriverServing, TwoThreadsProgrammingOnOneHandleAreServedOneAtATime) {
     if (++inside <= 2) arrived.wait_for(lock, std::chrono::seconds(5), [&] { return inside >= 2; });
     arrived.notify_all();
   });
+  // While one thread's request waits for a flash cycle, the other runs on.
+  machine().accessDriver.onStall([] { std::this_thread::yield(); });
   constexpr int kBlocks = 8;
   const auto program = [&](int first, std::uint8_t seed, std::uint32_t* failures) {
     for (int block = first; block < first + kBlocks; ++block) {
@@ -46,6 +48,7 @@ TEST_F(DriverServing, TwoThreadsProgrammingOnOneHandleAreServedOneAtATime) {
   a.join();
   b.join();
   machine().accessDriver.onRequest(nullptr);
+  machine().accessDriver.onStall(nullptr);
   EXPECT_EQ(failuresA, 0u);
   EXPECT_EQ(failuresB, 0u);
   const std::vector<std::uint8_t> chip = controller.flash().contents();
