@@ -201,7 +201,20 @@ WIN_TEST(AccessModel, MemoryOutsideTheControllersWindowsIsRefused) {
   CHECK_EQ(resultOf(ask(device, kWritePort, record(76, 0xCFC, 0xF4000000), 4)), 0u);
   writePort(device, 0xCF8, 0x80020000);
   CHECK_EQ(readPort(device, 0xCFC), 0x31321095u);
-  CHECK_EQ(folder.library().GetFlashID(device, 2, 0, 0), KxLong{0xBFB5});
+  // The chip's identification through single register writes and reads, each
+  // command's cycle awaited by the driver before the data register is read.
+  const auto flashWrite = [&](std::uint32_t address, std::uint32_t value) {
+    CHECK_EQ(resultOf(ask(device, kWriteMemByte, record(76, 0xF3000074, value), 4)), 1u);
+    CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, 0xF3000070, 0x02000000 | address), 4)), 1u);
+  };
+  const auto flashRead = [&](std::uint32_t address) {
+    CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, 0xF3000070, 0x03000000 | address), 4)), 1u);
+    return int{ask(device, kReadMemByte, record(4, 0xF3000074), 1).output[0]};
+  };
+  flashWrite(0x5555, 0xAA), flashWrite(0x2AAA, 0x55), flashWrite(0x5555, 0x90);
+  CHECK_EQ(flashRead(0), 0xBF);
+  CHECK_EQ(flashRead(1), 0xB5);
+  flashWrite(0, 0xF0);
 }
 
 // The model's RAM is its first 2 GiB: no request maps it, whatever the code.
