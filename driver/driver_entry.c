@@ -72,8 +72,10 @@ static PVOID volatile owner;
 
 /* Requests are served one at a time, whichever thread sends them: a block program
  * is a sequence of flash cycles that another request must not break into. The
- * windows the driver found (access_requests.h) are kept under the same lock. */
-static KGUARDED_MUTEX serving;
+ * windows the driver found (access_requests.h) are kept under the same lock. A
+ * fast mutex rather than a guarded one, which Wine's kernel does not have: the
+ * same exclusion, at APC level. */
+static FAST_MUTEX serving;
 static AccessReach reach;
 
 /* The data access a create asks for, with the generic rights as a file maps them. */
@@ -112,11 +114,11 @@ static NTSTATUS NTAPI control(PDEVICE_OBJECT device, PIRP irp) {
   if (stack->FileObject != owner) return complete(irp, STATUS_ACCESS_DENIED, 0);
   const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
   uint32_t returned = 0;
-  KeAcquireGuardedMutex(&serving);
+  ExAcquireFastMutex(&serving);
   const uint32_t status = serveAccessRequest(driverHardware(), &reach, code, irp->AssociatedIrp.SystemBuffer,
                                              stack->Parameters.DeviceIoControl.InputBufferLength,
                                              stack->Parameters.DeviceIoControl.OutputBufferLength, &returned);
-  KeReleaseGuardedMutex(&serving);
+  ExReleaseFastMutex(&serving);
   return complete(irp, (NTSTATUS)status, returned);
 }
 
@@ -136,7 +138,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
   UNICODE_STRING name, link;
   RtlInitUnicodeString(&name, kDeviceName);
   RtlInitUnicodeString(&link, kLinkName);
-  KeInitializeGuardedMutex(&serving);
+  ExInitializeFastMutex(&serving);
   driver->MajorFunction[IRP_MJ_CREATE] = open;
   driver->MajorFunction[IRP_MJ_CLEANUP] = release;
   driver->MajorFunction[IRP_MJ_CLOSE] = release;
