@@ -94,7 +94,7 @@ void AccessDriver::failRequestsOf(std::uint32_t code, std::uint64_t after, int c
 
 void AccessDriver::onRequest(RequestHook hook) {
   std::lock_guard lock(mutex_);
-  hook_ = std::move(hook);
+  hook_ = hook ? std::make_shared<const RequestHook>(std::move(hook)) : nullptr;
 }
 
 void AccessDriver::onStall(std::function<void()> hook) {
@@ -181,10 +181,10 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
                                     std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) {
   std::unique_lock lock(mutex_);
   if (hook_) {
-    const RequestHook hook = hook_;
+    const std::shared_ptr<const RequestHook> hook = hook_;
     const std::uint64_t earlier = countOf(code);
     lock.unlock();
-    hook(code, earlier);
+    (*hook)(code, earlier);
     lock.lock();
   }
   ++total_;

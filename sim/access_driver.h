@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "driver/access_hardware.h"
@@ -113,7 +114,7 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
     std::uint32_t error = 0;
   };
   std::map<std::uint32_t, CodeFault> codeFaults_;
-  RequestHook hook_;
+  std::shared_ptr<const RequestHook> hook_;  // shared, so that a request takes it without a copy
   std::function<void()> stallHook_;
   std::uint64_t total_ = 0;
   std::array<std::uint64_t, 16> perFunction_{};      // the driver's codes, by function number
