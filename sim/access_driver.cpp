@@ -190,10 +190,11 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
   ++total_;
   ++countOf(code);
   lastCode_ = code;
-  lastInput_.fill(0);
   lastInputSize_ = inputSize;
   lastOutputSize_ = outputSize;
-  if (input) std::memcpy(lastInput_.data(), input, std::min<std::uint32_t>(inputSize, access::kRecordSize));
+  const std::uint32_t kept = input ? std::min<std::uint32_t>(inputSize, access::kRecordSize) : 0;
+  if (kept) std::memcpy(lastInput_.data(), input, kept);
+  std::fill(lastInput_.begin() + kept, lastInput_.end(), std::uint8_t{0});
   if (failuresLeft_ != 0) {
     if (failuresLeft_ > 0) --failuresLeft_;
     return failure_;
@@ -214,7 +215,7 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
 std::uint32_t AccessDriver::serve(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize,
                                   std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) {
   const std::uint32_t size = std::max(inputSize, outputSize);
-  std::array<std::uint8_t, access::kRecordSize> small{};
+  std::array<std::uint8_t, access::kRecordSize> small;  // as Windows: not cleared beyond the input
   std::vector<std::uint8_t> large;
   std::uint8_t* buffer = nullptr;
   if (size > small.size()) {
