@@ -65,17 +65,44 @@ static NTSTATUS complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
 /* One handle at a time. The device is created exclusive, which the I/O manager
  * enforces; the driver also keeps to it itself: the file object of the one open
  * handle owns the device, and requests that come on any other are refused before
- * they reach the hardware. */
+ * they reach the hardware. Only an open of the device itself (no name after it)
+ * that asks to read and write data may own it, so that a handle opened for
+ * nothing else (to query it, say) cannot lock the library out. */
 static PVOID volatile owner;
+
+/* Requests are served one at a time, whichever thread sends them: a block program
+ * is a sequence of flash cycles that another request must not break into. The
+ * windows the driver found (access_requests.h) are kept under the same lock. A
+ * fast mutex rather than a guarded one, which Wine's kernel does not have: the
+ * same exclusion, at APC level. */
+static FAST_MUTEX serving;
+static AccessReach reach;
+
+/* The data access a create asks for, with the generic rights as a file maps them. */
+static ACCESS_MASK dataAccess(ACCESS_MASK desired) {
+  ACCESS_MASK data = desired & (FILE_READ_DATA | FILE_WRITE_DATA);
+  if (desired & (GENERIC_READ | GENERIC_ALL | MAXIMUM_ALLOWED)) data |= FILE_READ_DATA;
+  if (desired & (GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED)) data |= FILE_WRITE_DATA;
+  return data;
+}
 
 static NTSTATUS NTAPI open(PDEVICE_OBJECT device, PIRP irp) {
   (void)device;
-  const PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
+  const PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+  const PFILE_OBJECT file = stack->FileObject;
+  if (file->FileName.Length != 0) return complete(irp, STATUS_OBJECT_NAME_NOT_FOUND, 0);
+  /* Windows always passes the create's security context; a host that passes none
+   * (Wine's device manager) leaves the access unknown, and there it is not asked. */
+  const PIO_SECURITY_CONTEXT security = stack->Parameters.Create.SecurityContext;
+  if (security && dataAccess(security->DesiredAccess) != (FILE_READ_DATA | FILE_WRITE_DATA))
+    return complete(irp, STATUS_ACCESS_DENIED, 0);
   if (InterlockedCompareExchangePointer(&owner, file, NULL) != NULL) return complete(irp, STATUS_ACCESS_DENIED, 0);
   return complete(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS NTAPI close(PDEVICE_OBJECT device, PIRP irp) {
+/* The owner's last handle has closed (cleanup) or its file object has gone
+ * (close): either gives the device up. */
+static NTSTATUS NTAPI release(PDEVICE_OBJECT device, PIRP irp) {
   (void)device;
   InterlockedCompareExchangePointer(&owner, NULL, IoGetCurrentIrpStackLocation(irp)->FileObject);
   return complete(irp, STATUS_SUCCESS, 0);
@@ -87,9 +114,11 @@ static NTSTATUS NTAPI control(PDEVICE_OBJECT device, PIRP irp) {
   if (stack->FileObject != owner) return complete(irp, STATUS_ACCESS_DENIED, 0);
   const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
   uint32_t returned = 0;
-  const uint32_t status = serveAccessRequest(driverHardware(), code, irp->AssociatedIrp.SystemBuffer,
+  ExAcquireFastMutex(&serving);
+  const uint32_t status = serveAccessRequest(driverHardware(), &reach, code, irp->AssociatedIrp.SystemBuffer,
                                              stack->Parameters.DeviceIoControl.InputBufferLength,
                                              stack->Parameters.DeviceIoControl.OutputBufferLength, &returned);
+  ExReleaseFastMutex(&serving);
   return complete(irp, (NTSTATUS)status, returned);
 }
 
@@ -101,11 +130,20 @@ static VOID NTAPI unload(PDRIVER_OBJECT driver) {
   driverHardwareUnloading();
 }
 
+/* The dispatch table and the unload routine are in place before the device and its
+ * link exist, so that no request and no unload can find them missing. Opening the
+ * device touches no hardware: the windows are looked up at the first memory request. */
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   (void)registryPath;
   UNICODE_STRING name, link;
   RtlInitUnicodeString(&name, kDeviceName);
   RtlInitUnicodeString(&link, kLinkName);
+  ExInitializeFastMutex(&serving);
+  driver->MajorFunction[IRP_MJ_CREATE] = open;
+  driver->MajorFunction[IRP_MJ_CLEANUP] = release;
+  driver->MajorFunction[IRP_MJ_CLOSE] = release;
+  driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = control;
+  driver->DriverUnload = unload;
   driverHardwareStarted();
   PDEVICE_OBJECT device = NULL;
   NTSTATUS status = IoCreateDevice(driver, 0, &name, FILE_DEVICE_UNKNOWN, FILE_DEVICE_SECURE_OPEN, TRUE, &device);
@@ -117,9 +155,5 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
     IoDeleteDevice(device);
     return status;
   }
-  driver->MajorFunction[IRP_MJ_CREATE] = open;
-  driver->MajorFunction[IRP_MJ_CLOSE] = close;
-  driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = control;
-  driver->DriverUnload = unload;
   return STATUS_SUCCESS;
 }

@@ -43,6 +43,8 @@ class ControllerMachine {
   // What a controller's block reads return: its chip's contents in read mode, all
   // ones where no controller answers; unknown for a chip in another mode.
   std::optional<std::vector<std::uint8_t>> chipAt(const DEVICEENTRY& entry);
+  // Whether a controller is at the entry's location now (not pulled out).
+  bool present(const DEVICEENTRY& entry) const;
   int chipErases();
   int controllersPresent() const;
   // No request fault about, the library's device open and every chip in read mode:

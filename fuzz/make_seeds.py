@@ -175,10 +175,43 @@ def controller_exports_seeds():
     }
 
 
+def driver_requests_seeds():
+    """A machine (RAM below 2 GiB, flash cycles of `cycle` reads, -1: never ending, one
+    SiI3132 at bus 2 with its BAR0 and BAR2 and their upper dwords), then requests with
+    the driver's own sizes: (shape index, buffer bytes)."""
+    def seed(requests, cycle=2, global_upper=0):
+        choices = [(0, 1), ((cycle + 1) % 6, 1), (1, 1), (2, 1), (0, 1), (0, 1),
+                   (0xF3000004, 4), (global_upper, 4), (0xF3010004, 4), (0, 4), (0, 4), (0, 4), (0, 1)]
+        front = b""
+        for shape, data in requests:
+            choices += [(shape, 1), (1, 1), (1, 1)]
+            front += data
+        return front + tail(*choices)
+
+    def record(address, command=0, value=0, data=b""):
+        return struct.pack("<III", address, command, value) + data.ljust(64, b"\0")
+
+    def word(address):
+        return struct.pack("<I", address)
+
+    block = bytes(range(64))
+    return {
+        "scontrol-and-blocks": seed([(4, word(0xF3011F00)), (5, record(0xF3013F00, 0, 0x310)),
+                                     (6, record(0xF3000070, 0x02000040, 0, block)),
+                                     (7, record(0xF3000070, 0x03000040))]),
+        "stray-port-writes": seed([(1, record(0xCFC, 0, 1)), (1, record(0xCF9, 0, 6)), (1, record(0xCF8, 0, 0x80020000)),
+                                   (0, struct.pack("<H", 0xCFC))]),
+        "stuck-cycle": seed([(5, record(0xF3000070, 0, 0x03000000)), (2, word(0xF3000074))], cycle=-1),
+        "window-above-4g": seed([(4, word(0xF3000070)), (6, record(0xF3000070, 0x02000000, 0, block))],
+                                global_upper=1),
+    }
+
+
 def main():
     for target, seeds in (("report_engine", report_engine_seeds()), ("hex_number", hex_number_seeds()),
                           ("profile", profile_seeds()), ("library_exports", library_exports_seeds()),
-                          ("controller_exports", controller_exports_seeds())):
+                          ("controller_exports", controller_exports_seeds()),
+                          ("driver_requests", driver_requests_seeds())):
         folder = CORPUS / target
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)

@@ -55,10 +55,10 @@ class DeviceIo {
   // overlapped record's event (overlapped may be null). true with *returned bytes
   // written to output, or false with:
   //   kErrorInvalidHandle        device is not an open device handle
-  //   kErrorAccessDenied         the code needs read or write access the handle lacks
+  //   kErrorAccessDenied         the code needs read or write access the handle lacks,
+  //                              or the driver refuses what the request would reach
   //   kErrorInvalidFunction      the driver does not know the code
-  //   kErrorInvalidParameter     the input is too short for the code
-  //   kErrorInsufficientBuffer   the output is too short for the code
+  //   kErrorInvalidParameter     the input or output is not the size the code takes
   //   kErrorGenFailure           the driver failed the request
   // On failure the output buffer is left as it was. returned may be null.
   virtual bool deviceIoControl(Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "sim/io_ports.h"
 #include "sim/physical_memory.h"
@@ -9,70 +10,75 @@
 namespace sim {
 namespace {
 
-constexpr std::uint32_t kFlashAddressMask = 0x0007FFFF;
-constexpr std::uint32_t kFlashProgram = 0x02000000;
-constexpr std::uint32_t kFlashRead = 0x03000000;
-constexpr std::uint32_t kDataRegisterOffset = 4;
-
-std::uint32_t word(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-void putWord(std::uint8_t* bytes, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// One byte to the flash through the registers: data register first, then the command.
-void sendFlashByte(PhysicalMemory& memory, std::uint32_t reg, std::uint32_t address, std::uint8_t value) {
-  memory.write8(reg + kDataRegisterOffset, value);
-  memory.write32(reg, kFlashProgram | (address & kFlashAddressMask));
-}
-
-// What each code needs: input bytes, output bytes.
-struct Shape {
-  std::uint32_t input;
-  std::uint32_t output;
+// The completion statuses the request code gives, and the errors Windows makes of them.
+struct StatusError {
+  std::uint32_t status;
+  std::uint32_t error;
+};
+constexpr StatusError kStatusErrors[] = {
+    {0xC0000022u, os::kErrorAccessDenied},      // STATUS_ACCESS_DENIED
+    {0xC000000Du, os::kErrorInvalidParameter},  // STATUS_INVALID_PARAMETER
+    {0xC0000010u, os::kErrorInvalidFunction},   // STATUS_INVALID_DEVICE_REQUEST
+    {0xC0000001u, os::kErrorGenFailure},        // STATUS_UNSUCCESSFUL
 };
 
-bool shapeOf(std::uint32_t code, Shape* shape) {
-  switch (code) {
-    case access::kReadPort: *shape = {2, 4}; return true;
-    case access::kReadMemByte: *shape = {4, 1}; return true;
-    case access::kReadMemDword: *shape = {4, 4}; return true;
-    case access::kWritePort:
-    case access::kWriteMemByte:
-    case access::kWriteMemDword:
-    case access::kWriteBlock: *shape = {access::kRecordSize, 4}; return true;
-    case access::kReadBlock: *shape = {access::kRecordSize, access::kRecordSize}; return true;
-    default: return false;
-  }
+std::uint32_t errorOf(std::uint32_t status) {
+  for (const StatusError& s : kStatusErrors)
+    if (s.status == status) return s.error;
+  return status == 0 ? 0 : os::kErrorGenFailure;
 }
+
+// A mapping is the physical address itself, tagged above the 32-bit space so that
+// it is never null; the driver reaches it only through the table below.
+constexpr std::uintptr_t kMappedTag = std::uintptr_t{1} << 32;
+
+std::uint32_t physical(volatile void* mapped) {
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(mapped) & 0xFFFFFFFFu);
+}
+
+AccessDriver& driverOf(void* context) { return *static_cast<AccessDriver*>(context); }
+
+// Every code of the driver's device type with a function from 0x900 to 0x90F,
+// buffered and of any access, counts in a slot of its own.
+constexpr std::uint32_t kCodeSlotMask = 0xFFFFFFC3u;
+constexpr std::uint32_t kCodeSlotBase = 0x9C402400u;
 
 }  // namespace
 
-bool FlashBlockAccess::read(PhysicalMemory& memory, std::uint32_t reg, std::uint32_t command, std::uint8_t* data) {
-  const std::uint32_t first = command & kFlashAddressMask;
-  for (std::uint32_t i = 0; i < access::kBlockSize; ++i) {
-    memory.write32(reg, kFlashRead | ((first + i) & kFlashAddressMask));
-    data[i] = memory.read8(reg + kDataRegisterOffset);
+// The machine's parts behind the driver's hardware table.
+struct AccessDriverParts {
+  static IoPorts& ports(void* c) { return driverOf(c).ports_; }
+  static PhysicalMemory& memory(void* c) { return driverOf(c).memory_; }
+  static void stall(void* c, std::uint32_t microseconds) {
+    AccessDriver& d = driverOf(c);
+    const std::uint64_t before = d.stalled_ / 1000;
+    d.stalled_ += microseconds;
+    if (d.stalled_ / 1000 > before) d.clock_.advance(d.stalled_ / 1000 - before);
+    if (d.stallHook_) d.stallHook_();
   }
-  return true;
-}
+};
 
-bool FlashBlockAccess::program(PhysicalMemory& memory, std::uint32_t reg, std::uint32_t command,
-                               const std::uint8_t* data) {
-  const std::uint32_t first = command & kFlashAddressMask;
-  for (std::uint32_t i = 0; i < access::kBlockSize; ++i) {
-    const std::uint32_t address = (first + i) & kFlashAddressMask;
-    sendFlashByte(memory, reg, 0x5555, 0xAA);
-    sendFlashByte(memory, reg, 0x2AAA, 0x55);
-    sendFlashByte(memory, reg, 0x5555, 0xA0);
-    sendFlashByte(memory, reg, address, data[i]);
-    memory.write32(reg, kFlashRead | address);
-    if (memory.read8(reg + kDataRegisterOffset) != data[i]) return false;
-  }
-  return true;
+const AccessHardware AccessDriver::kHardwareTable = {
+    nullptr,
+    [](void* c, std::uint16_t port) { return AccessDriverParts::ports(c).read32(port); },
+    [](void* c, std::uint16_t port, std::uint32_t value) { AccessDriverParts::ports(c).write32(port, value); },
+    [](void*, std::uint32_t address, std::uint32_t) -> volatile void* {
+      return reinterpret_cast<volatile void*>(kMappedTag | address);
+    },
+    [](void*, volatile void*, std::uint32_t) {},
+    [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read8(physical(reg)); },
+    [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read32(physical(reg)); },
+    [](void* c, volatile void* reg, std::uint8_t value) { AccessDriverParts::memory(c).write8(physical(reg), value); },
+    [](void* c, volatile void* reg, std::uint32_t value) {
+      AccessDriverParts::memory(c).write32(physical(reg), value);
+    },
+    [](void*, std::uint32_t, std::uint32_t) { return 0; },  // the bus reaches no RAM here
+    [](void* c, std::uint32_t microseconds) { AccessDriverParts::stall(c, microseconds); },
+};
+
+AccessDriver::AccessDriver(DeviceIo& devices, IoPorts& ports, PhysicalMemory& memory, Clock& clock)
+    : devices_(devices), ports_(ports), memory_(memory), clock_(clock), hardware_(kHardwareTable) {
+  hardware_.context = this;
 }
 
 void AccessDriver::failRequests(int count, std::uint32_t error) {
@@ -88,7 +94,12 @@ void AccessDriver::failRequestsOf(std::uint32_t code, std::uint64_t after, int c
 
 void AccessDriver::onRequest(RequestHook hook) {
   std::lock_guard lock(mutex_);
-  hook_ = std::move(hook);
+  hook_ = hook ? std::make_shared<const RequestHook>(std::move(hook)) : nullptr;
+}
+
+void AccessDriver::onStall(std::function<void()> hook) {
+  std::lock_guard lock(mutex_);
+  stallHook_ = std::move(hook);
 }
 
 bool AccessDriver::running() const {
@@ -101,16 +112,23 @@ std::uint64_t AccessDriver::requests() const {
   return total_;
 }
 
+std::uint64_t& AccessDriver::countOf(std::uint32_t code) {
+  if ((code & kCodeSlotMask) == kCodeSlotBase) return perFunction_[(code >> 2) & 0xF];
+  return perOther_[code];
+}
+
 std::uint64_t AccessDriver::requests(std::uint32_t code) const {
   std::lock_guard lock(mutex_);
-  const auto it = perCode_.find(code);
-  return it == perCode_.end() ? 0 : it->second;
+  if ((code & kCodeSlotMask) == kCodeSlotBase) return perFunction_[(code >> 2) & 0xF];
+  const auto it = perOther_.find(code);
+  return it == perOther_.end() ? 0 : it->second;
 }
 
 void AccessDriver::resetCounts() {
   std::lock_guard lock(mutex_);
   total_ = 0;
-  perCode_.clear();
+  perFunction_.fill(0);
+  perOther_.clear();
 }
 
 std::uint32_t AccessDriver::lastCode() const {
@@ -133,10 +151,17 @@ std::uint32_t AccessDriver::lastOutputSize() const {
   return lastOutputSize_;
 }
 
+std::uint64_t AccessDriver::stalledMicroseconds() const {
+  std::lock_guard lock(mutex_);
+  return stalled_;
+}
+
+// A driver that starts afresh has found no windows yet, as the real one after its load.
 std::uint32_t AccessDriver::load() {
   {
     std::lock_guard lock(mutex_);
     running_ = true;
+    reach_ = AccessReach{};
   }
   devices_.createDevice(kDeviceName, *this);
   return 0;
@@ -154,23 +179,22 @@ void AccessDriver::unload(std::function<void()> stopped) {
 
 std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize,
                                     std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) {
-  RequestHook hook;
-  std::uint64_t earlier = 0;
-  {
-    std::lock_guard lock(mutex_);
-    hook = hook_;
-    const auto it = perCode_.find(code);
-    earlier = it == perCode_.end() ? 0 : it->second;
+  std::unique_lock lock(mutex_);
+  if (hook_) {
+    const std::shared_ptr<const RequestHook> hook = hook_;
+    const std::uint64_t earlier = countOf(code);
+    lock.unlock();
+    (*hook)(code, earlier);
+    lock.lock();
   }
-  if (hook) hook(code, earlier);
-  std::lock_guard lock(mutex_);
   ++total_;
-  ++perCode_[code];
+  ++countOf(code);
   lastCode_ = code;
-  lastInput_.fill(0);
   lastInputSize_ = inputSize;
   lastOutputSize_ = outputSize;
-  if (input) std::memcpy(lastInput_.data(), input, std::min<std::uint32_t>(inputSize, access::kRecordSize));
+  const std::uint32_t kept = input ? std::min<std::uint32_t>(inputSize, access::kRecordSize) : 0;
+  if (kept) std::memcpy(lastInput_.data(), input, kept);
+  std::fill(lastInput_.begin() + kept, lastInput_.end(), std::uint8_t{0});
   if (failuresLeft_ != 0) {
     if (failuresLeft_ > 0) --failuresLeft_;
     return failure_;
@@ -186,32 +210,27 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
   return serve(code, input, inputSize, output, outputSize, returned);
 }
 
+// A buffered request: the input copied into the system buffer, the driver's output
+// copied back for as many bytes as it reports (none when it fails the request).
 std::uint32_t AccessDriver::serve(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize,
                                   std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) {
-  Shape shape{};
-  if (!shapeOf(code, &shape)) return os::kErrorInvalidFunction;
-  if (inputSize < shape.input) return os::kErrorInvalidParameter;
-  if (outputSize < shape.output) return os::kErrorInsufficientBuffer;
-  const std::uint32_t address = shape.input >= 4 ? word(input) : 0;
-  const std::uint32_t value = shape.input == access::kRecordSize ? word(input + 8) : 0;
-  std::uint32_t result = 1;
-  switch (code) {
-    case access::kReadPort:
-      putWord(output, ports_.read32(static_cast<std::uint16_t>(input[0] | input[1] << 8)));
-      break;
-    case access::kWritePort: ports_.write32(static_cast<std::uint16_t>(address), value); break;
-    case access::kReadMemByte: output[0] = memory_.read8(address); break;
-    case access::kWriteMemByte: memory_.write8(address, static_cast<std::uint8_t>(value)); break;
-    case access::kReadMemDword: putWord(output, memory_.read32(address)); break;
-    case access::kWriteMemDword: memory_.write32(address, value); break;
-    case access::kWriteBlock: result = flash_->program(memory_, address, word(input + 4), input + 12) ? 1 : 0; break;
-    case access::kReadBlock:
-      std::memcpy(output, input, access::kRecordSize);
-      if (!flash_->read(memory_, address, word(input + 4), output + 12)) return os::kErrorGenFailure;
-      break;
+  const std::uint32_t size = std::max(inputSize, outputSize);
+  std::array<std::uint8_t, access::kRecordSize> small;  // as Windows: not cleared beyond the input
+  std::vector<std::uint8_t> large;
+  std::uint8_t* buffer = nullptr;
+  if (size > small.size()) {
+    large.assign(size, 0);
+    buffer = large.data();
+  } else if (size > 0) {
+    buffer = small.data();
   }
-  if (shape.input == access::kRecordSize && code != access::kReadBlock) putWord(output, result);
-  *returned = shape.output;
+  if (inputSize) std::memcpy(buffer, input, inputSize);
+  std::uint32_t done = 0;
+  const std::uint32_t status = serveAccessRequest(&hardware_, &reach_, code, buffer, inputSize, outputSize, &done);
+  if (status != 0) return errorOf(status);
+  done = std::min(done, outputSize);
+  if (done) std::memcpy(output, buffer, done);
+  *returned = done;
   return 0;
 }
 

@@ -1,20 +1,28 @@
 #pragma once
 // The kernel access driver: loaded by the service manager from Cfgprobe64.sys, it
-// creates the device "\\.\KxACS" and serves the eight control codes on the
-// machine's I/O ports and physical memory. Single-value requests carry a port or
-// address (reads) or the 76-byte request record (writes: address at 0, value at
-// 8); block requests move 64 flash bytes through a controller's flash command
-// register (record: register address at 0, command word at 4, data at 12).
+// creates the device "\\.\KxACS" and serves the eight control codes through the
+// driver's own request code (driver/access_requests.c), compiled for this machine
+// and run on a hardware table backed by the machine's I/O ports and physical
+// memory. So the simulated driver and the real one share one reach: port reads,
+// port writes of the configuration address only, memory only inside a SiI3132's
+// register windows, never RAM (this machine has none the bus could reach).
+//
+// A request comes as Windows hands it to a driver: in one system buffer as large
+// as the larger of its input and output, the completion status turned into the
+// Windows error the caller sees. Requests are served one at a time.
 //
 // Every request is counted per code, the last one is kept for inspection, and
 // requests can be made to fail.
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 
+#include "driver/access_hardware.h"
+#include "driver/access_requests.h"
+#include "sim/clock.h"
 #include "sim/device_io.h"
 #include "sim/kernel_driver.h"
 
@@ -36,30 +44,13 @@ constexpr std::uint32_t kRecordSize = 76;
 constexpr std::uint32_t kBlockSize = 64;
 }  // namespace access
 
-// How a block request reaches the flash chip behind a controller's flash command
-// register (data register 4 bytes above it). The default works through the
-// register protocol alone: a read issues one read command per byte and takes the
-// data register; a program sends each byte with the chip's byte-program sequence
-// and reads it back, as the driver's data polling does: a byte that does not read
-// back as sent (a chip that is not erased there, or still erasing) fails the block.
-class FlashBlockAccess {
- public:
-  virtual ~FlashBlockAccess() = default;
-  virtual bool read(PhysicalMemory& memory, std::uint32_t commandRegister, std::uint32_t command,
-                    std::uint8_t* data);
-  virtual bool program(PhysicalMemory& memory, std::uint32_t commandRegister, std::uint32_t command,
-                       const std::uint8_t* data);
-};
+struct AccessDriverParts;
 
 class AccessDriver final : public KernelDriver, public DeviceHandler {
  public:
   static constexpr char kDeviceName[] = "KxACS";
 
-  AccessDriver(DeviceIo& devices, IoPorts& ports, PhysicalMemory& memory)
-      : devices_(devices), ports_(ports), memory_(memory) {}
-
-  // Replaces how block requests reach the flash chip.
-  void setFlashAccess(std::shared_ptr<FlashBlockAccess> access) { flash_ = std::move(access); }
+  AccessDriver(DeviceIo& devices, IoPorts& ports, PhysicalMemory& memory, Clock& clock);
 
   // Fault: the next count requests (count < 0: all, 0: none) fail with error
   // (ERROR_GEN_FAILURE by default), leaving their output untouched.
@@ -76,6 +67,11 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   using RequestHook = std::function<void(std::uint32_t code, std::uint64_t earlier)>;
   void onRequest(RequestHook hook);
 
+  // Called whenever the driver stalls the processor (its waits for a flash cycle),
+  // inside the request and under the driver's lock, as other processors run on
+  // meanwhile: a test can let other threads go there.
+  void onStall(std::function<void()> hook);
+
   bool running() const;
   std::uint64_t requests() const;                      // all requests received
   std::uint64_t requests(std::uint32_t code) const;    // requests of one code
@@ -86,6 +82,9 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   std::array<std::uint8_t, access::kRecordSize> lastInput() const;
   std::uint32_t lastInputSize() const;
   std::uint32_t lastOutputSize() const;
+  // Microseconds the driver has stalled the processor (its waits for the flash);
+  // the machine's clock moves on by every whole millisecond of them.
+  std::uint64_t stalledMicroseconds() const;
 
   std::uint32_t load() override;
   void unload(std::function<void()> stopped) override;
@@ -93,13 +92,18 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
                         std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) override;
 
  private:
+  friend struct AccessDriverParts;
   std::uint32_t serve(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize, std::uint8_t* output,
                       std::uint32_t outputSize, std::uint32_t* returned);
+  std::uint64_t& countOf(std::uint32_t code);
+  static const AccessHardware kHardwareTable;
 
   DeviceIo& devices_;
   IoPorts& ports_;
   PhysicalMemory& memory_;
-  std::shared_ptr<FlashBlockAccess> flash_ = std::make_shared<FlashBlockAccess>();
+  Clock& clock_;
+  AccessHardware hardware_;
+  AccessReach reach_{};  // what the driver found, kept from load to unload
   mutable std::mutex mutex_;
   bool running_ = false;
   int failuresLeft_ = 0;
@@ -110,13 +114,16 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
     std::uint32_t error = 0;
   };
   std::map<std::uint32_t, CodeFault> codeFaults_;
-  RequestHook hook_;
+  std::shared_ptr<const RequestHook> hook_;  // shared, so that a request takes it without a copy
+  std::function<void()> stallHook_;
   std::uint64_t total_ = 0;
-  std::map<std::uint32_t, std::uint64_t> perCode_;
+  std::array<std::uint64_t, 16> perFunction_{};      // the driver's codes, by function number
+  std::map<std::uint32_t, std::uint64_t> perOther_;  // any other code
   std::uint32_t lastCode_ = 0;
   std::array<std::uint8_t, access::kRecordSize> lastInput_{};
   std::uint32_t lastInputSize_ = 0;
   std::uint32_t lastOutputSize_ = 0;
+  std::uint64_t stalled_ = 0;
 };
 
 }  // namespace sim

@@ -67,7 +67,7 @@ class Machine {
   // Windows: the service manager, the device namespace, the access driver that
   // Cfgprobe64.sys holds, and the process's bitness (kernel32.dll's IsWow64Process).
   DeviceIo devices;
-  AccessDriver accessDriver{devices, ports, memory};
+  AccessDriver accessDriver{devices, ports, memory, clock};
   ServiceManager services{files, facts};
   ProcessBitness bitness;
   // Device setup classes and the device registry; the threads of the machine's

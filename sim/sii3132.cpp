@@ -8,6 +8,7 @@ constexpr std::uint32_t kRead = 1u << 24;
 constexpr std::uint32_t kFlashAddressMask = 0x0007FFFF;
 constexpr std::uint32_t kMemoryBar64 = 0x4;  // memory space, 64-bit, not prefetchable
 constexpr std::uint32_t kMassStorageOther = 0x0180;
+constexpr std::uint32_t kCycleReads = 3;
 
 bool below4G(std::uint64_t base) { return base >> 32 == 0; }
 
@@ -20,21 +21,36 @@ class SiI3132::GlobalRegisters final : public RegisterWindow {
  public:
   explicit GlobalRegisters(std::shared_ptr<JedecFlash> flash) : flash_(std::move(flash)) {}
 
-  std::uint8_t read8(std::uint32_t offset) override { return plain_.read8(offset); }
-  std::uint32_t read32(std::uint32_t offset) override { return plain_.read32(offset); }
+  std::uint8_t read8(std::uint32_t offset) override {
+    beforeRead(offset, 1);
+    return plain_.read8(offset);
+  }
+  std::uint32_t read32(std::uint32_t offset) override {
+    beforeRead(offset, 4);
+    return plain_.read32(offset);
+  }
   void write8(std::uint32_t offset, std::uint8_t value) override {
     plain_.write8(offset, value);
-    if (offset >= kFlashCommand && offset < kFlashCommand + 4) runFlashCycle();
+    afterWrite(offset, 1);
   }
   void write32(std::uint32_t offset, std::uint32_t value) override {
     plain_.write32(offset, value);
-    if (offset + 4 > kFlashCommand && offset < kFlashCommand + 4) runFlashCycle();
+    afterWrite(offset, 4);
   }
 
  private:
-  void runFlashCycle() {
+  static bool onCommand(std::uint32_t offset, std::uint32_t width) {
+    return offset < kFlashCommand + 4 && offset + width > kFlashCommand;
+  }
+  void afterWrite(std::uint32_t offset, std::uint32_t width) {
+    if (onCommand(offset, width)) cycleReads_ = (plain_.read32(kFlashCommand) & kStart) ? kCycleReads : 0;
+  }
+  void beforeRead(std::uint32_t offset, std::uint32_t width) {
+    if (cycleReads_ == 0 || !onCommand(offset, width)) return;
+    if (--cycleReads_ == 0) endCycle();
+  }
+  void endCycle() {
     const std::uint32_t command = plain_.read32(kFlashCommand);
-    if (!(command & kStart)) return;
     const std::uint32_t address = command & kFlashAddressMask;
     if (command & kRead)
       plain_.write8(kFlashData, flash_->read(address));
@@ -45,6 +61,7 @@ class SiI3132::GlobalRegisters final : public RegisterWindow {
 
   std::shared_ptr<JedecFlash> flash_;
   RegisterBlock plain_{kGlobalWindowSize};
+  std::uint32_t cycleReads_ = 0;  // reads of the command register before the running cycle ends
 };
 
 SiI3132::SiI3132(const SiI3132Setup& setup, os::Clock& clock)

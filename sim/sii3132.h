@@ -8,8 +8,11 @@
 // the flash data register at +0x74. Writing a command with bit 25 (start) set runs
 // one flash bus cycle at the flash address in bits 18 to 0: with bit 24 (read) set
 // the chip's byte is latched into the data register, otherwise the byte the data
-// register holds is written to the chip. The cycle is over when the write returns;
-// the start bit then reads back as 0. Every other register keeps what is written.
+// register holds is written to the chip. The cycle takes its time: it ends at the
+// third read of the command register after the command, and until then the start
+// bit reads 1 and the data register holds its old byte (a program takes the data
+// register's byte as the cycle ends; a command written over a running cycle
+// replaces it). Every other register keeps what is written.
 //
 // Port registers (a 32 KiB window): SControl of port 0 at +0x1F00 and of port 1 at
 // +0x3F00, the link-speed limit (SPD) in bits 7 to 4. They keep what is written.

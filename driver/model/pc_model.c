@@ -42,6 +42,7 @@ static struct {
   uint8_t global[GLOBAL_WINDOW];
   uint8_t ports[PORT_WINDOW];
   JedecChip flash;
+  uint32_t cycleReads; /* reads of the command register before the running cycle ends */
   uint64_t stalled;
 } model;
 
@@ -51,6 +52,7 @@ void pcModelReset(void) {
   for (uint32_t i = 0; i < PORT_WINDOW; ++i) model.ports[i] = 0;
   model.ports[0x1F01] = model.ports[0x3F01] = 0x03;  /* SControl 0x300: no speed limit */
   jedecReset(&model.flash, 0xBF, 0xB5);
+  model.cycleReads = 0;
   model.stalled = 0;
   model.ready = 1;
 }
@@ -80,20 +82,23 @@ static uint32_t configRead(uint32_t address) {
   return 0xFFFFFFFFu;
 }
 
-static uint32_t readPort32(uint16_t port) {
+static uint32_t readPort32(void* context, uint16_t port) {
+  (void)context;
   ready();
   if (port == CONFIG_ADDRESS_PORT) return model.configAddress;
   if (port == CONFIG_DATA_PORT) return configRead(model.configAddress);
   return 0xFFFFFFFFu;
 }
 
-static void writePort32(uint16_t port, uint32_t value) {
+static void writePort32(void* context, uint16_t port, uint32_t value) {
+  (void)context;
   ready();
   if (port == CONFIG_ADDRESS_PORT) model.configAddress = value;
 }
 
 /* The window that holds all size bytes at address, as a pointer into it, or NULL. */
-static volatile void* map(uint32_t address, uint32_t size) {
+static volatile void* map(void* context, uint32_t address, uint32_t size) {
+  (void)context;
   ready();
   if (address >= MODEL_GLOBAL_BASE && address - MODEL_GLOBAL_BASE + size <= GLOBAL_WINDOW)
     return &model.global[address - MODEL_GLOBAL_BASE];
@@ -102,7 +107,8 @@ static volatile void* map(uint32_t address, uint32_t size) {
   return NULL;
 }
 
-static void unmap(volatile void* mapped, uint32_t size) {
+static void unmap(void* context, volatile void* mapped, uint32_t size) {
+  (void)context;
   (void)mapped;
   (void)size;
 }
@@ -115,12 +121,20 @@ static void store32(volatile uint8_t* p, uint32_t value) {
   for (int i = 0; i < 4; ++i) p[i] = (uint8_t)(value >> (8 * i));
 }
 
-/* A write that reaches the flash command register runs its bus cycle at once. */
-static void afterWrite(volatile uint8_t* reg, uint32_t size) {
-  const volatile uint8_t* command = &model.global[FLASH_COMMAND];
-  if (reg + size <= command || reg >= command + 4) return;
-  const uint32_t word = load32(command);
-  if (!(word & FLASH_START)) return;
+static int overlaps(const volatile uint8_t* reg, uint32_t size, uint32_t offset) {
+  const volatile uint8_t* at = &model.global[offset];
+  return reg < at + 4 && reg + size > at;
+}
+
+/* The flash cycle a command started ends after a few reads of the command
+ * register, as the controller takes its time over the chip's bus cycle: until
+ * then the start bit reads 1 and the data register holds what it held before.
+ * The cycle takes the data register's byte as it ends. A command written over a
+ * running one replaces it. */
+#define CYCLE_READS 3u
+
+static void endCycle(void) {
+  const uint32_t word = load32(&model.global[FLASH_COMMAND]);
   const uint32_t address = word & FLASH_ADDRESS_MASK;
   if (word & FLASH_READ)
     model.global[FLASH_DATA] = jedecRead(&model.flash, address);
@@ -129,29 +143,54 @@ static void afterWrite(volatile uint8_t* reg, uint32_t size) {
   store32(&model.global[FLASH_COMMAND], word & ~FLASH_START);
 }
 
-static uint8_t read8(volatile void* reg) { return *(volatile uint8_t*)reg; }
-static uint32_t read32(volatile void* reg) { return load32((volatile uint8_t*)reg); }
+static void beforeRead(volatile uint8_t* reg, uint32_t size) {
+  if (model.cycleReads == 0 || !overlaps(reg, size, FLASH_COMMAND)) return;
+  if (--model.cycleReads == 0) endCycle();
+}
 
-static void write8(volatile void* reg, uint8_t value) {
+static void afterWrite(volatile uint8_t* reg, uint32_t size) {
+  if (!overlaps(reg, size, FLASH_COMMAND)) return;
+  model.cycleReads = (load32(&model.global[FLASH_COMMAND]) & FLASH_START) ? CYCLE_READS : 0;
+}
+
+static uint8_t read8(void* context, volatile void* reg) {
+  (void)context;
+  beforeRead((volatile uint8_t*)reg, 1);
+  return *(volatile uint8_t*)reg;
+}
+
+static uint32_t read32(void* context, volatile void* reg) {
+  (void)context;
+  beforeRead((volatile uint8_t*)reg, 4);
+  return load32((volatile uint8_t*)reg);
+}
+
+static void write8(void* context, volatile void* reg, uint8_t value) {
+  (void)context;
   *(volatile uint8_t*)reg = value;
   afterWrite((volatile uint8_t*)reg, 1);
 }
 
-static void write32(volatile void* reg, uint32_t value) {
+static void write32(void* context, volatile void* reg, uint32_t value) {
+  (void)context;
   store32((volatile uint8_t*)reg, value);
   afterWrite((volatile uint8_t*)reg, 4);
 }
 
-static int isRam(uint32_t address, uint32_t size) {
+static int isRam(void* context, uint32_t address, uint32_t size) {
+  (void)context;
   (void)size;
   return address < MODEL_RAM_END;
 }
 
-static void stall(uint32_t microseconds) { model.stalled += microseconds; }
+static void stall(void* context, uint32_t microseconds) {
+  (void)context;
+  model.stalled += microseconds;
+}
 
 const AccessHardware* pcModel(void) {
-  static const AccessHardware hardware = {readPort32, writePort32, map, unmap, read8, read32,
-                                          write8,     write32,     isRam, stall};
+  static const AccessHardware hardware = {NULL,   readPort32, writePort32, map,   unmap, read8,
+                                          read32, write8,     write32,     isRam, stall};
   return &hardware;
 }
 

@@ -8,7 +8,9 @@
  *     and the flash chip behind its flash command (+0x70) and data (+0x74) registers:
  *     a command with bit 25 (start) runs one flash bus cycle at the address in bits
  *     18 to 0, reading the chip's byte into the data register when bit 24 is set and
- *     writing the data register's byte otherwise.
+ *     writing the data register's byte otherwise. The cycle ends after three reads
+ *     of the command register: until then bit 25 reads 1 and the data register
+ *     holds its old byte; a command written over a running cycle replaces it.
  * Functions that are not there read all ones; configuration writes are ignored.
  * RAM is the first 2 GiB of the physical address space; other memory than the
  * controller's two windows cannot be mapped. */

@@ -102,15 +102,23 @@ TEST_F(AccessMethods, ClosedOrMissingHandleReadsAsZero) {
   EXPECT_EQ(machine().accessDriver.requests(), 0u);
 }
 
-TEST_F(AccessMethods, MemoryReadsSeeRegisterWindowsAndAllOnesElsewhere) {
-  auto window = std::make_shared<sim::RegisterBlock>(0x100);
-  window->write32(0x70, 0xA1B2C3D4);
-  machine().memory.map(0xFE000000, 0x100, window);
-  EXPECT_EQ(library.dwReadMem(device, 0xFE000070), 0xA1B2C3D4u);
-  EXPECT_EQ(library.ReadMem(device, 0xFE000071), 0xC3u);
-  EXPECT_EQ(library.ReadMem(device, 0xFD000000), 0xFFu);  // one byte, never more
-  EXPECT_EQ(library.dwReadMem(device, 0xFD000000), 0xFFFFFFFFu);
-  EXPECT_EQ(library.dwReadMem(device, 0xFE0000FE), 0xFFFFFFFFu);  // runs past the window's end
+// Memory is reached inside a controller's windows only; elsewhere the driver
+// refuses the read, which the library reads as 0.
+TEST_F(AccessMethods, MemoryReadsReachTheControllersWindowsOnly) {
+  sim::SiI3132Setup setup;
+  setup.location = {3, 0, 0};
+  setup.globalBase = 0xFE000000;
+  setup.portBase = 0xFE010000;
+  machine().addSiI3132(setup);
+  machine().memory.write32(0xFE000040, 0xA1B2C3D4);
+  EXPECT_EQ(library.dwReadMem(device, 0xFE000040), 0xA1B2C3D4u);
+  EXPECT_EQ(library.ReadMem(device, 0xFE000041), 0xC3u);
+  auto other = std::make_shared<sim::RegisterBlock>(0x100);
+  other->write32(0x40, 0x12345678);
+  machine().memory.map(0xFD000000, 0x100, other);  // another device's registers
+  EXPECT_EQ(library.dwReadMem(device, 0xFD000040), 0u);
+  EXPECT_EQ(library.ReadMem(device, 0xFD000040), 0u);
+  EXPECT_EQ(library.dwReadMem(device, 0xFE00007E), 0u);  // runs past the window's end
 }
 
 // Without its event a request is not sent: it reads as a failed one.

@@ -38,13 +38,21 @@ class SimController : public ::testing::Test {
     std::filesystem::remove_all(root_);
   }
   sim::PhysicalMemory& memory() { return machine_->memory; }
+  // Reads of the command register until its start bit clears; how many read it set.
+  int awaitCycle() {
+    int busy = 0;
+    while ((memory().read32(kGlobal + 0x70) & kStart) && busy < 100) ++busy;
+    return busy;
+  }
   std::uint8_t readFlash(std::uint32_t address) {
     memory().write32(kGlobal + 0x70, kStart | kRead | address);
+    awaitCycle();
     return memory().read8(kGlobal + 0x74);
   }
   void writeFlash(std::uint32_t address, std::uint8_t value) {
     memory().write8(kGlobal + 0x74, value);
     memory().write32(kGlobal + 0x70, kStart | address);
+    awaitCycle();
   }
   // A block request of the access driver, as the library sends it.
   bool blockRequest(std::uint32_t code, std::uint32_t command, std::uint8_t* data, std::uint32_t* result) {
@@ -80,6 +88,12 @@ TEST_F(SimController, ConfigurationSpaceNamesTheControllerAndItsWindows) {
 }
 
 TEST_F(SimController, FlashRegistersRunOneBusCycleForEachStartedCommand) {
+  // A cycle takes its time: the start bit stays set for two reads, and until it
+  // clears the data register has the byte it had before.
+  memory().write32(kGlobal + 0x70, kStart | kRead | 0x00001);
+  EXPECT_EQ(memory().read8(kGlobal + 0x74), 0x00);
+  EXPECT_EQ(awaitCycle(), 2);
+  EXPECT_EQ(memory().read8(kGlobal + 0x74), 0xAA);
   EXPECT_EQ(readFlash(0x00001), 0xAA);
   EXPECT_EQ(memory().read32(kGlobal + 0x70) & kStart, 0u);  // the cycle is over
   EXPECT_EQ(readFlash(0x20001), 0xAA);  // flash address bits above the chip's 17 are not connected

@@ -1,8 +1,9 @@
 // Cfgprobe64.sys, the real access driver, started by Wine's service manager through
 // the real Cfgprobe64.dll. Under Wine the ports trap, device memory cannot be mapped
 // and the kernel cannot list its RAM (its MmGetPhysicalMemoryRanges is a stub that
-// ends the driver's host), so no well-formed port or memory request is sent here:
-// only the start and stop, the one handle, and the refusals of malformed requests.
+// ends the driver's host), so no port read or memory request is sent here: only
+// the start and stop, the one handle, the refusals of malformed requests, and of
+// port writes the driver must never carry out.
 // The request path itself runs on the model build (access_model_test.cpp).
 #include <cstring>
 #include <string>
@@ -135,6 +136,24 @@ WIN_TEST(AccessDriver, RequestsOfAWrongSizeAreRefusedWithoutEffect) {
   folder.closeThroughLibrary();
 }
 
+// Port writes other than the configuration address's never reach a port: under
+// Wine a port instruction would trap and end the driver's host, so a driver that
+// refuses them with result 0 and answers afterwards did not execute one.
+WIN_TEST(AccessDriver, StrayPortWritesAreRefusedBeforeAnyPortIsTouched) {
+  DriverFolder folder(L"driver-stray-ports");
+  REQUIRE(folder.ready());
+  const HANDLE device = folder.openThroughLibrary();
+  REQUIRE(device != nullptr);
+  for (const std::uint32_t port : {0xCFCu, 0xCF9u, 0x64u, 0x80u, 0x10CF8u}) {
+    const Answer a = ask(device, kWritePort, record(76, port, 0x06), 4);
+    CHECK(a.done);
+    CHECK_EQ(a.returned, DWORD{4});
+    CHECK(a.output == std::vector<std::uint8_t>(4, 0));
+  }
+  CHECK_EQ(ask(device, kReadPort, {}, 4).error, DWORD{ERROR_INVALID_PARAMETER});  // still answering
+  folder.closeThroughLibrary();
+}
+
 // The model build (bin/model/Cfgprobe64.sys): the same driver on a small simulated
 // PC, started the same way. Here well-formed requests go all the way: through the
 // library's members, Wine's device manager and the driver's request path to the
@@ -162,9 +181,40 @@ WIN_TEST(AccessModel, PortsAndRegistersAnswerWellFormedRequests) {
   CHECK(byte.done);
   CHECK_EQ(byte.returned, DWORD{1});
   CHECK_EQ(int{byte.output[0]}, 0x5A);
-  // Memory the model has no device at cannot be mapped: refused, not made up.
-  CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, 0xF4000000, 1), 4)), 0u);
-  CHECK_EQ(ask(device, kReadMemDword, record(4, 0xF4000000), 4).error, DWORD{ERROR_GEN_FAILURE});
+}
+
+// Memory outside the controller's two windows (0xF3000000 + 0x80, 0xF3010000 +
+// 0x8000) is refused, the KB20's window included, while configuration reads and the
+// controller's flash registers are served: the chip identifies itself through them.
+WIN_TEST(AccessModel, MemoryOutsideTheControllersWindowsIsRefused) {
+  DriverFolder folder(L"model-reach", L"model\\Cfgprobe64.sys");
+  REQUIRE(folder.ready());
+  const HANDLE device = folder.openThroughLibrary();
+  REQUIRE(device != nullptr);
+  for (const std::uint32_t address : {0xF2000000u, 0xF3000080u, 0xF300007Eu, 0xF3018000u, 0xF4000000u}) {
+    const Answer read = ask(device, kReadMemDword, record(4, address), 4);
+    CHECK(!read.done);
+    CHECK_EQ(read.error, DWORD{ERROR_ACCESS_DENIED});
+    CHECK(untouched(read));
+    CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, address, 1), 4)), 0u);
+  }
+  CHECK_EQ(resultOf(ask(device, kWritePort, record(76, 0xCFC, 0xF4000000), 4)), 0u);
+  writePort(device, 0xCF8, 0x80020000);
+  CHECK_EQ(readPort(device, 0xCFC), 0x31321095u);
+  // The chip's identification through single register writes and reads, each
+  // command's cycle awaited by the driver before the data register is read.
+  const auto flashWrite = [&](std::uint32_t address, std::uint32_t value) {
+    CHECK_EQ(resultOf(ask(device, kWriteMemByte, record(76, 0xF3000074, value), 4)), 1u);
+    CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, 0xF3000070, 0x02000000 | address), 4)), 1u);
+  };
+  const auto flashRead = [&](std::uint32_t address) {
+    CHECK_EQ(resultOf(ask(device, kWriteMemDword, record(76, 0xF3000070, 0x03000000 | address), 4)), 1u);
+    return int{ask(device, kReadMemByte, record(4, 0xF3000074), 1).output[0]};
+  };
+  flashWrite(0x5555, 0xAA), flashWrite(0x2AAA, 0x55), flashWrite(0x5555, 0x90);
+  CHECK_EQ(flashRead(0), 0xBF);
+  CHECK_EQ(flashRead(1), 0xB5);
+  flashWrite(0, 0xF0);
 }
 
 // The model's RAM is its first 2 GiB: no request maps it, whatever the code.

@@ -1,0 +1,68 @@
+# Checks a kernel driver image (cmake -DIMAGE=file.sys -P check_driver_image.cmake)
+# and fails the build when it lacks what the kernel and memory integrity expect:
+# a .reloc section, no section both writable and executable, dynamic base, NX and
+# high-entropy VA set, and no COFF symbol table.
+file(READ "${IMAGE}" image HEX)
+
+# The little-endian value of size bytes at offset.
+function(read_le offset size out)
+  set(value "")
+  math(EXPR last "${size} - 1")
+  foreach(i RANGE ${last})
+    math(EXPR at "(${offset} + ${i}) * 2")
+    string(SUBSTRING "${image}" ${at} 2 byte)
+    set(value "${byte}${value}")
+  endforeach()
+  math(EXPR value "0x${value}")
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+function(fail message)
+  message(FATAL_ERROR "${IMAGE}: ${message}")
+endfunction()
+
+read_le(60 4 pe)
+read_le(${pe} 4 signature)
+if(NOT signature EQUAL 17744)  # "PE\0\0"
+  fail("not a PE image")
+endif()
+math(EXPR coff "${pe} + 4")
+math(EXPR at "${coff} + 2")
+read_le(${at} 2 sections)
+math(EXPR at "${coff} + 8")
+read_le(${at} 4 symbols)
+if(NOT symbols EQUAL 0)
+  fail("has a symbol table: link it stripped")
+endif()
+math(EXPR at "${coff} + 16")
+read_le(${at} 2 optional_size)
+math(EXPR optional "${coff} + 20")
+math(EXPR at "${optional} + 70")
+read_le(${at} 2 dll_characteristics)
+foreach(flag 0x20 0x40 0x100)  # high-entropy VA, dynamic base, NX compatible
+  math(EXPR set "${dll_characteristics} & ${flag}")
+  if(set EQUAL 0)
+    fail("DLL characteristic ${flag} is not set")
+  endif()
+endforeach()
+
+math(EXPR table "${optional} + ${optional_size}")
+set(reloc FALSE)
+math(EXPR last "${sections} - 1")
+foreach(i RANGE ${last})
+  math(EXPR entry "${table} + ${i} * 40")
+  math(EXPR name_at "${entry} * 2")
+  string(SUBSTRING "${image}" ${name_at} 16 name_hex)
+  if(name_hex STREQUAL "2e72656c6f630000")  # ".reloc"
+    set(reloc TRUE)
+  endif()
+  math(EXPR at "${entry} + 36")
+  read_le(${at} 4 characteristics)
+  math(EXPR wx "${characteristics} & 0xA0000000")  # MEM_WRITE | MEM_EXECUTE
+  if(wx EQUAL 2684354560)
+    fail("section ${i} is both writable and executable")
+  endif()
+endforeach()
+if(NOT reloc)
+  fail("has no .reloc section")
+endif()
