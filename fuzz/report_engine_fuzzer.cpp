@@ -56,14 +56,15 @@ class FuzzHost final : public analysis::EngineHost, public analysis::ResultBox {
   std::vector<std::u16string> lines;
 };
 
-// "0x%08X-0x%08X\n", or a broken promise.
+// "0x%08X-0x%08X\r\n", or a broken promise.
 FUZZ_UNGUIDED Block blockOf(const std::u16string& line) {
-  FUZZ_CHECK(line.size() == 22 && line[0] == u'0' && line[1] == u'x' && line[10] == u'-' && line[21] == u'\n');
+  FUZZ_CHECK(line.size() == 23 && line[0] == u'0' && line[1] == u'x' && line[10] == u'-' && line[21] == u'\r' &&
+             line[22] == u'\n');
   const std::string text(line.begin(), line.end());
   unsigned first = 0, last = 0;
   FUZZ_CHECK(std::sscanf(text.c_str(), "0x%8X-0x%8X", &first, &last) == 2);
   char again[32];
-  std::snprintf(again, sizeof again, "0x%08X-0x%08X\n", first, last);
+  std::snprintf(again, sizeof again, "0x%08X-0x%08X\r\n", first, last);
   FUZZ_CHECK(text == again);  // upper-case digits, eight of them
   return {first, last};
 }
