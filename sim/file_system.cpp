@@ -161,8 +161,7 @@ bool FileSystem::writeFile(os::Handle file, const void* data, std::uint32_t size
     fails = failingHandles_.count(file) > 0;
   }
   if (fails) {
-    if (written) *written = 0;
-    os::setLastError(112);  // ERROR_DISK_FULL
+    os::setLastError(os::kErrorDiskFull);
     return false;
   }
   return os::hostFiles().writeFile(file, data, size, written);
