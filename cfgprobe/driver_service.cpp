@@ -4,6 +4,7 @@
 
 #include "cfgprobe/driver_names.h"
 #include "cfgprobe/library_state.h"
+#include "cfgprobe/result_codes.h"
 #include "os/files.h"
 #include "os/platform.h"
 
@@ -66,14 +67,14 @@ int CKXACS::Is64Win(int* result) {
 }
 
 os::Handle CKXACS::LoadKXDriver(char*) {
-  cfgprobe::setLastError(cfgprobe::kErrorStarted);
+  cfgprobe::setLastError(cfgprobe::kDone);
   char name[16] = {};
   std::memcpy(name, cfgprobe::kDriverDeviceName, sizeof cfgprobe::kDriverDeviceName);
   const os::Handle device = os::platform().devices->createFileA(name, os::kFileReadData | os::kFileWriteData, 0,
                                                                 os::kCreateAlways, os::kFileAttributeNormal);
   if (!os::isValid(device)) {
     const bool absent = os::lastError() == os::kErrorFileNotFound;
-    cfgprobe::setLastError(absent ? cfgprobe::kErrorDeviceNotFound : cfgprobe::kErrorDeviceUnavailable);
+    cfgprobe::setLastError(absent ? cfgprobe::kDeviceNotFound : cfgprobe::kDeviceUnavailable);
     hKXDriver = nullptr;
     return nullptr;
   }
@@ -114,7 +115,7 @@ bool CKXACS::StartKXDriver(os::Handle manager, const char* serviceName) {
   if (error == os::kErrorBadDriver) {
     int wow64 = 0;
     Is64Win(&wow64);
-    cfgprobe::setLastError(wow64 ? cfgprobe::kErrorBadDriverWow64 : cfgprobe::kErrorDeviceUnavailable);
+    cfgprobe::setLastError(wow64 ? cfgprobe::kBadDriverWow64 : cfgprobe::kDeviceUnavailable);
   }
   return false;
 }
