@@ -5,30 +5,28 @@
 namespace file_contract {
 namespace {
 
-constexpr std::uint32_t kInvalidParameter = 87;
-constexpr std::uint32_t kInvalidHandle = 6;
-constexpr std::uint32_t kAccessDenied = 5;
 // What an output holds before the call: a failed call must leave it so.
 constexpr std::uint64_t kUntouched = 0xA5A5A5A5;
 
+// Errors: 5 ERROR_ACCESS_DENIED, 6 ERROR_INVALID_HANDLE, 87 ERROR_INVALID_PARAMETER.
 constexpr std::array kCases = {
     Case{"ReadCountsTheBytes", HandleKind::Reading, Call::Read, 0, 3},
     Case{"WriteCountsTheBytes", HandleKind::Writing, Call::Write, 0, 2},
     Case{"SizeIsTheLength", HandleKind::Reading, Call::Size, 0, 3},
     Case{"SeekToEnd", HandleKind::Reading, Call::SeekToEnd, 0, 0},
     Case{"Close", HandleKind::Reading, Call::Close, 0, 0},
-    Case{"ReadWithoutReadAccess", HandleKind::Writing, Call::Read, kAccessDenied, 0},
-    Case{"WriteWithoutWriteAccess", HandleKind::Reading, Call::Write, kAccessDenied, 0},
-    Case{"ReadWithoutCount", HandleKind::Reading, Call::ReadNoCount, kInvalidParameter, 0},
-    Case{"ReadWithoutBuffer", HandleKind::Reading, Call::ReadNoBuffer, kInvalidParameter, 0},
-    Case{"WriteWithoutCount", HandleKind::Writing, Call::WriteNoCount, kInvalidParameter, 0},
-    Case{"SizeWithoutSize", HandleKind::Reading, Call::SizeNoSize, kInvalidParameter, 0},
-    Case{"ReadFromNoHandle", HandleKind::None, Call::Read, kInvalidHandle, 0},
-    Case{"WriteToNoHandle", HandleKind::None, Call::Write, kInvalidHandle, 0},
-    Case{"SizeOfNoHandle", HandleKind::None, Call::Size, kInvalidHandle, 0},
-    Case{"SeekOnNoHandle", HandleKind::None, Call::SeekToEnd, kInvalidHandle, 0},
-    Case{"CloseNoHandle", HandleKind::None, Call::Close, kInvalidHandle, 0},
-    Case{"CloseTwice", HandleKind::Closed, Call::Close, kInvalidHandle, 0},
+    Case{"ReadWithoutReadAccess", HandleKind::Writing, Call::Read, 5, 0},
+    Case{"WriteWithoutWriteAccess", HandleKind::Reading, Call::Write, 5, 0},
+    Case{"ReadWithoutCount", HandleKind::Reading, Call::ReadNoCount, 87, 0},
+    Case{"ReadWithoutBuffer", HandleKind::Reading, Call::ReadNoBuffer, 87, 0},
+    Case{"WriteWithoutCount", HandleKind::Writing, Call::WriteNoCount, 87, 0},
+    Case{"SizeWithoutSize", HandleKind::Reading, Call::SizeNoSize, 87, 0},
+    Case{"ReadFromNoHandle", HandleKind::None, Call::Read, 6, 0},
+    Case{"WriteToNoHandle", HandleKind::None, Call::Write, 6, 0},
+    Case{"SizeOfNoHandle", HandleKind::None, Call::Size, 6, 0},
+    Case{"SeekOnNoHandle", HandleKind::None, Call::SeekToEnd, 6, 0},
+    Case{"CloseNoHandle", HandleKind::None, Call::Close, 6, 0},
+    Case{"CloseTwice", HandleKind::Closed, Call::Close, 6, 0},
 };
 
 std::string number(std::uint64_t value) { return std::to_string(value); }
