@@ -5,6 +5,7 @@
 #include "cfgprobe/driver_names.h"
 #include "cfgprobe/library_state.h"
 #include "cfgprobe/result_codes.h"
+#include "cfgprobe/service_handle.h"
 #include "os/files.h"
 #include "os/platform.h"
 
@@ -15,21 +16,10 @@ const os::Handle kCurrentProcess = reinterpret_cast<os::Handle>(static_cast<std:
 
 using IsWow64ProcessEntry = int(OS_WINAPI*)(os::Handle process, int* wow64);
 
-// Opens a registered service with full access for one call, or null.
-class OpenedService {
- public:
-  OpenedService(os::Handle manager, const char* name)
-      : handle_(os::platform().services->openServiceA(manager, name, os::kServiceAllAccess)) {}
-  ~OpenedService() {
-    if (handle_) os::platform().services->closeServiceHandle(handle_);
-  }
-  OpenedService(const OpenedService&) = delete;
-  OpenedService& operator=(const OpenedService&) = delete;
-  os::Handle get() const { return handle_; }
-
- private:
-  os::Handle handle_;
-};
+// A registered service opened with full access for one call, or null.
+cfgprobe::ServiceHandle openService(os::Handle manager, const char* name) {
+  return cfgprobe::ServiceHandle(os::platform().services->openServiceA(manager, name, os::kServiceAllAccess));
+}
 
 }  // namespace
 
@@ -101,7 +91,7 @@ int CKXACS::InstallService(os::Handle manager, const char* serviceName, const ch
 }
 
 bool CKXACS::StartKXDriver(os::Handle manager, const char* serviceName) {
-  const OpenedService service(manager, serviceName);
+  const cfgprobe::ServiceHandle service = openService(manager, serviceName);
   if (!service.get()) {
     cfgprobe::setDriverServiceError(os::lastError());
     return false;
@@ -121,14 +111,14 @@ bool CKXACS::StartKXDriver(os::Handle manager, const char* serviceName) {
 }
 
 bool CKXACS::StopKXDriver(os::Handle manager, const char* serviceName) {
-  const OpenedService service(manager, serviceName);
+  const cfgprobe::ServiceHandle service = openService(manager, serviceName);
   if (!service.get()) return false;
   os::ServiceStatus status;
   return os::platform().services->controlService(service.get(), os::kServiceControlStop, &status);
 }
 
 bool CKXACS::RemoveKXDriver(os::Handle manager, const char* serviceName) {
-  const OpenedService service(manager, serviceName);
+  const cfgprobe::ServiceHandle service = openService(manager, serviceName);
   if (!service.get()) return false;
   return os::platform().services->deleteService(service.get());
 }
