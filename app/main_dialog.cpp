@@ -44,15 +44,19 @@ CTmx4CheckLinkSpeedDlg::CTmx4CheckLinkSpeedDlg(ui::Application& app)
       resultFontDescription(Text(resources::msg::kResultFontFace), app.windowSystem().screenDpi()));
 }
 
-const ui::MessageMap& CTmx4CheckLinkSpeedDlg::messageMap() const {
-  using D = CTmx4CheckLinkSpeedDlg;
-  static const ui::MessageMap map = ui::MessageMap()
-                                        .sysCommand(&D::OnSysCommand)
-                                        .paint(&D::OnPaint)
-                                        .queryDragIcon(&D::OnQueryDragIcon)
-                                        .destroy(&D::OnDestroy)
-                                        .command(app::kSearchButton, &D::RunSearch);
-  return map;
+std::optional<std::intptr_t> CTmx4CheckLinkSpeedDlg::WindowProc(const ui::Message& message) {
+  switch (message.id) {
+    case ui::kWmSysCommand: OnSysCommand(static_cast<std::uint32_t>(message.wParam), message.lParam); return 0;
+    case ui::kWmPaint: OnPaint(); return 0;
+    case ui::kWmQueryDragIcon: return reinterpret_cast<std::intptr_t>(OnQueryDragIcon());
+    case ui::kWmDestroy: OnDestroy(); return 0;
+    default: break;
+  }
+  if (ui::isCommand(message.id, message.wParam, app::kSearchButton)) {
+    RunSearch();
+    return 0;
+  }
+  return ui::Dialog::WindowProc(message);
 }
 
 std::u16string CTmx4CheckLinkSpeedDlg::Text(std::uint16_t id) const { return app::LoadText(app_, id); }

@@ -68,7 +68,7 @@ class CTmx4CheckLinkSpeedDlg : public ui::Dialog, public analysis::EngineHost {
 
  protected:
   bool OnInitDialog() override;
-  const ui::MessageMap& messageMap() const override;
+  std::optional<std::intptr_t> WindowProc(const ui::Message& message) override;
 
   void OnSysCommand(std::uint32_t id, std::intptr_t param);
   void OnPaint();

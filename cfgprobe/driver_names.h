@@ -15,12 +15,6 @@ constexpr char kFilterNameWow64[] = "TavSCntl64";
 constexpr int kActionInstallAndStart = 1;
 constexpr int kActionStopAndRemove = 2;
 
-// LastError values of the driver start-up.
-constexpr int kErrorStarted = 1;
-constexpr int kErrorDeviceNotFound = -2;
-constexpr int kErrorDeviceUnavailable = -3;
-constexpr int kErrorBadDriverWow64 = -6;
-
 // ManageKXDriver's result when the service could not be deleted.
 constexpr int kRemoveFailedWow64 = 249;
 constexpr int kRemoveFailedNative = 252;

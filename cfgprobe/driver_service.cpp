@@ -4,6 +4,8 @@
 
 #include "cfgprobe/driver_names.h"
 #include "cfgprobe/library_state.h"
+#include "cfgprobe/result_codes.h"
+#include "cfgprobe/service_handle.h"
 #include "os/files.h"
 #include "os/platform.h"
 
@@ -14,21 +16,10 @@ const os::Handle kCurrentProcess = reinterpret_cast<os::Handle>(static_cast<std:
 
 using IsWow64ProcessEntry = int(OS_WINAPI*)(os::Handle process, int* wow64);
 
-// Opens a registered service with full access for one call, or null.
-class OpenedService {
- public:
-  OpenedService(os::Handle manager, const char* name)
-      : handle_(os::platform().services->openServiceA(manager, name, os::kServiceAllAccess)) {}
-  ~OpenedService() {
-    if (handle_) os::platform().services->closeServiceHandle(handle_);
-  }
-  OpenedService(const OpenedService&) = delete;
-  OpenedService& operator=(const OpenedService&) = delete;
-  os::Handle get() const { return handle_; }
-
- private:
-  os::Handle handle_;
-};
+// A registered service opened with full access for one call, or null.
+cfgprobe::ServiceHandle openService(os::Handle manager, const char* name) {
+  return cfgprobe::ServiceHandle(os::platform().services->openServiceA(manager, name, os::kServiceAllAccess));
+}
 
 }  // namespace
 
@@ -66,14 +57,14 @@ int CKXACS::Is64Win(int* result) {
 }
 
 os::Handle CKXACS::LoadKXDriver(char*) {
-  cfgprobe::setLastError(cfgprobe::kErrorStarted);
+  cfgprobe::setLastError(cfgprobe::kDone);
   char name[16] = {};
   std::memcpy(name, cfgprobe::kDriverDeviceName, sizeof cfgprobe::kDriverDeviceName);
   const os::Handle device = os::platform().devices->createFileA(name, os::kFileReadData | os::kFileWriteData, 0,
                                                                 os::kCreateAlways, os::kFileAttributeNormal);
   if (!os::isValid(device)) {
     const bool absent = os::lastError() == os::kErrorFileNotFound;
-    cfgprobe::setLastError(absent ? cfgprobe::kErrorDeviceNotFound : cfgprobe::kErrorDeviceUnavailable);
+    cfgprobe::setLastError(absent ? cfgprobe::kDeviceNotFound : cfgprobe::kDeviceUnavailable);
     hKXDriver = nullptr;
     return nullptr;
   }
@@ -100,7 +91,7 @@ int CKXACS::InstallService(os::Handle manager, const char* serviceName, const ch
 }
 
 bool CKXACS::StartKXDriver(os::Handle manager, const char* serviceName) {
-  const OpenedService service(manager, serviceName);
+  const cfgprobe::ServiceHandle service = openService(manager, serviceName);
   if (!service.get()) {
     cfgprobe::setDriverServiceError(os::lastError());
     return false;
@@ -114,20 +105,20 @@ bool CKXACS::StartKXDriver(os::Handle manager, const char* serviceName) {
   if (error == os::kErrorBadDriver) {
     int wow64 = 0;
     Is64Win(&wow64);
-    cfgprobe::setLastError(wow64 ? cfgprobe::kErrorBadDriverWow64 : cfgprobe::kErrorDeviceUnavailable);
+    cfgprobe::setLastError(wow64 ? cfgprobe::kBadDriverWow64 : cfgprobe::kDeviceUnavailable);
   }
   return false;
 }
 
 bool CKXACS::StopKXDriver(os::Handle manager, const char* serviceName) {
-  const OpenedService service(manager, serviceName);
+  const cfgprobe::ServiceHandle service = openService(manager, serviceName);
   if (!service.get()) return false;
   os::ServiceStatus status;
   return os::platform().services->controlService(service.get(), os::kServiceControlStop, &status);
 }
 
 bool CKXACS::RemoveKXDriver(os::Handle manager, const char* serviceName) {
-  const OpenedService service(manager, serviceName);
+  const cfgprobe::ServiceHandle service = openService(manager, serviceName);
   if (!service.get()) return false;
   return os::platform().services->deleteService(service.get());
 }

@@ -5,6 +5,7 @@
 #include "cfgprobe/library_state.h"
 #include "cfgprobe/driver_names.h"
 #include "cfgprobe/result_codes.h"
+#include "cfgprobe/service_handle.h"
 #include "os/platform.h"
 
 namespace {
@@ -16,20 +17,7 @@ constexpr char kFilterGroup[] = "PNP Filter";
 constexpr char kActiveDatabase[] = "ServicesActive";
 constexpr std::size_t kRelativePathSize = 128;
 
-// Closes a service manager or service handle when it goes.
-class ServiceHandle {
- public:
-  explicit ServiceHandle(os::Handle handle) : handle_(handle) {}
-  ~ServiceHandle() {
-    if (handle_) os::platform().services->closeServiceHandle(handle_);
-  }
-  ServiceHandle(const ServiceHandle&) = delete;
-  ServiceHandle& operator=(const ServiceHandle&) = delete;
-  os::Handle get() const { return handle_; }
-
- private:
-  os::Handle handle_;
-};
+using cfgprobe::ServiceHandle;
 
 bool fileExists(const char* path) {
   os::Files& files = *os::platform().files;

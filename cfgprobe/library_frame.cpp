@@ -5,15 +5,10 @@
 #include "cfgprobe/driver_names.h"
 #include "cfgprobe/host_machine.h"
 #include "cfgprobe/library_state.h"
+#include "cfgprobe/result_codes.h"
 #include "os/platform.h"
 
 namespace {
-
-constexpr int kInitObjectFailed = -1;
-constexpr int kExitServiceManagerUnreachable = -4;
-constexpr int kNoWindow = -12;
-constexpr int kNoMessage = -13;
-constexpr int kBusy = -101;
 
 // The service name as the char buffer the driver service calls take.
 struct ServiceName {
@@ -32,7 +27,7 @@ int installDriver(CKXACS& library) {
   ServiceName service;
   if (library.ManageKXDriver(service.text, driverPath, cfgprobe::kActionInstallAndStart) != 0) return 0;
   const int error = cfgprobe::lastError();
-  if (error == cfgprobe::kErrorBadDriverWow64 || error == cfgprobe::kErrorDeviceUnavailable) return error;
+  if (error == cfgprobe::kBadDriverWow64 || error == cfgprobe::kDeviceUnavailable) return error;
   library.ManageKXDriver(service.text, driverPath, cfgprobe::kActionStopAndRemove);
   library.ManageKXDriver(service.text, driverPath, cfgprobe::kActionInstallAndStart);
   return 0;
@@ -43,27 +38,31 @@ int installDriver(CKXACS& library) {
 int OS_WINAPI KX_InitLibrary() {
   cfgprobe::adoptHostMachine();
   cfgprobe::setDriverServiceError(0);
-  if (TheLibrary && os::isValid(TheLibrary->hKXDriver)) return 1;  // already started: keep the open device
+  // Already started: the open device is kept.
+  if (TheLibrary && os::isValid(TheLibrary->hKXDriver)) return cfgprobe::kDone;
   if (!TheLibrary) {
     TheLibrary = new (std::nothrow) CKXACS;
-    if (!TheLibrary) return kInitObjectFailed;
+    if (!TheLibrary) return cfgprobe::kInitObjectFailed;
     cfgprobe::setCurrentStatus(kStatusIdle);
   }
   if (const int failed = installDriver(*TheLibrary); failed != 0) return failed;
   TheLibrary->hKXDriver = TheLibrary->LoadKXDriver(nullptr);
-  return TheLibrary->hKXDriver ? 1 : cfgprobe::lastError();
+  if (TheLibrary->hKXDriver) return cfgprobe::kDone;
+  // Why the device did not open, as LoadKXDriver left it: only its two codes are
+  // results of this call, whatever else LastError may hold meanwhile.
+  return cfgprobe::lastError() == cfgprobe::kDeviceNotFound ? cfgprobe::kDeviceNotFound : cfgprobe::kDeviceUnavailable;
 }
 
 int OS_WINAPI KX_ExitLibrary() {
   if (!TheLibrary) return 0;
-  if (cfgprobe::currentStatus() != kStatusIdle) return kBusy;
+  if (cfgprobe::currentStatus() != kStatusIdle) return cfgprobe::kBusy;
   if (TheLibrary->hKXDriver) {
     os::platform().devices->closeHandle(TheLibrary->hKXDriver);
     TheLibrary->hKXDriver = nullptr;  // a retried exit must not close it twice
   }
   ServiceName service;
   if (TheLibrary->ManageKXDriver(service.text, TheLibrary->szKXDriverPath, cfgprobe::kActionStopAndRemove) == 0)
-    return kExitServiceManagerUnreachable;
+    return cfgprobe::kServiceManagerUnreachable;
   delete TheLibrary;
   TheLibrary = nullptr;
   return 1;
@@ -74,8 +73,8 @@ int OS_WINAPI KX_GetLastError() { return cfgprobe::lastError(); }
 int OS_WINAPI KX_GetDriverServiceError() { return static_cast<int>(cfgprobe::driverServiceError()); }
 
 int OS_WINAPI KX_SetWindowMessage(os::Handle window, std::uint32_t message) {
-  if (!window) return kNoWindow;
-  if (message == 0) return kNoMessage;
+  if (!window) return cfgprobe::kNoWindow;
+  if (message == 0) return cfgprobe::kNoMessage;
   cfgprobe::setNotifyTarget(window, message);
   return 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Time, shaped after Sleep and GetTickCount64. The simulated back end keeps virtual
 // time, so that tests can prove a wait happened without spending it.
+// Threads: no BIOS worker thread calls it; any thread may (the simulated clock locks).
 #include <cstdint>
 
 namespace os {

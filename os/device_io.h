@@ -4,6 +4,9 @@
 // Each call states what it does, what it returns on failure and which Windows error
 // it leaves in os::lastError(). The base class is the "facility absent" back end:
 // every call fails with kErrorNotSupported.
+// Threads: a BIOS worker thread sends its block requests (createEventA, setEvent,
+// deviceIoControl, resetEvent, closeHandle) while the caller's thread uses the
+// facility; every call may come from any thread.
 #include <cstdint>
 #include <string_view>
 

@@ -3,6 +3,8 @@
 // An entry is returned as an untyped function pointer; the caller casts it to the
 // entry's known signature (declared with OS_WINAPI), exactly as with GetProcAddress.
 // The base class is the "facility absent" back end: nothing loads.
+// Threads: only the caller's thread calls it, never a BIOS worker thread (a worker's
+// hold on its library is Threads::beginModuleThread's).
 #include <string_view>
 
 #include "os/types.h"

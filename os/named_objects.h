@@ -5,6 +5,7 @@
 // to it, so it goes away with the last process that held it.
 // The base class is the "facility absent" back end: every call fails with
 // kErrorNotSupported.
+// Threads: only the program's own thread calls it, never a BIOS worker thread.
 #include <string_view>
 
 #include "os/types.h"

@@ -7,6 +7,7 @@
 // searching the program's or the current folder), and the interpreter runs without
 // a console window.
 // The base class is the "facility absent" back end: no interpreter starts.
+// Threads: only the program's own thread calls it, never a BIOS worker thread.
 #include <string_view>
 
 #include "os/types.h"

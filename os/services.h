@@ -4,6 +4,8 @@
 // Each call states what it does, what it returns on failure and which Windows error
 // it leaves in os::lastError(). The base class is the "facility absent" back end:
 // every call fails with kErrorNotSupported.
+// Threads: only the caller's thread of the library's exports calls it, never a BIOS
+// worker thread.
 #include <cstdint>
 
 #include "os/types.h"

@@ -4,6 +4,7 @@
 // GetWindowsDirectoryW/A, GetCurrentDirectoryW/A, GetVersionEx, GetEnvironmentVariableW,
 // GetUserDefaultUILanguage and CharUpperBuffW. The base class is the "facility
 // absent" back end.
+// Threads: only the caller's thread calls it, never a BIOS worker thread.
 #include <cstdint>
 #include <string>
 #include <string_view>

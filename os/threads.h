@@ -4,6 +4,8 @@
 // PeekMessage with PM_REMOVE). Each call states what it does and what it returns
 // on failure. The base class is the "facility absent" back end: no thread starts,
 // no message is posted, none arrives.
+// Threads: a BIOS worker thread posts its completion message (postMessageA) while
+// the caller's thread waits for it; every call may come from any thread.
 #include <cstdint>
 
 #include "os/types.h"

@@ -29,14 +29,8 @@ Handle Files::createFile(std::u16string_view, std::uint32_t, std::uint32_t, std:
 Handle Files::createFileA(std::string_view, std::uint32_t, std::uint32_t, std::uint32_t) {
   return fail(invalidHandle());
 }
-bool Files::readFile(Handle, void*, std::uint32_t, std::uint32_t* read) {
-  if (read) *read = 0;
-  return fail(false);
-}
-bool Files::writeFile(Handle, const void*, std::uint32_t, std::uint32_t* written) {
-  if (written) *written = 0;
-  return fail(false);
-}
+bool Files::readFile(Handle, void*, std::uint32_t, std::uint32_t*) { return fail(false); }
+bool Files::writeFile(Handle, const void*, std::uint32_t, std::uint32_t*) { return fail(false); }
 bool Files::fileSize(Handle, std::uint64_t*) { return fail(false); }
 bool Files::seekToEnd(Handle) { return fail(false); }
 bool Files::closeFile(Handle) { return fail(false); }

@@ -4,6 +4,7 @@
 // VerQueryValueW. The version block is opaque to its user: it is filled by
 // getFileVersionInfo and read only through queryValue of the same back end.
 // The base class is the "facility absent" back end: no path, no version blocks.
+// Threads: only the program's own thread calls it, never a BIOS worker thread.
 #include <cstdint>
 #include <string_view>
 

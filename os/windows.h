@@ -7,6 +7,7 @@
 // that is how a second copy of the program finds the first.
 // The base class is the "facility absent" back end: there is no desktop, every
 // call fails with kErrorInvalidWindowHandle (creation with kErrorNotSupported).
+// Threads: only the program's own thread calls it, never a BIOS worker thread.
 #include <cstdint>
 #include <string>
 #include <string_view>

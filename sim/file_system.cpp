@@ -160,9 +160,9 @@ bool FileSystem::writeFile(os::Handle file, const void* data, std::uint32_t size
     std::lock_guard lock(mutex_);
     fails = failingHandles_.count(file) > 0;
   }
-  if (fails) {
-    if (written) *written = 0;
-    os::setLastError(112);  // ERROR_DISK_FULL
+  // Arguments the call refuses are refused before the full medium shows.
+  if (fails && written && (data || size == 0)) {
+    os::setLastError(os::kErrorDiskFull);
     return false;
   }
   return os::hostFiles().writeFile(file, data, size, written);

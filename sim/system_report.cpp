@@ -100,7 +100,7 @@ bool writeReportBytes(os::Files& files, std::u16string_view path, std::string_vi
   const auto size = static_cast<std::uint32_t>(bytes.size());
   bool ok = files.writeFile(file, bytes.data(), size, &written);
   if (ok && written != size) {
-    os::setLastError(112);  // ERROR_DISK_FULL: the medium took only part of it
+    os::setLastError(os::kErrorDiskFull);  // the medium took only part of it
     ok = false;
   }
   const std::uint32_t error = os::lastError();

@@ -45,9 +45,9 @@ int Application::messageBox(std::u16string_view text, std::uint32_t type) {
   return windows_.messageBox(owner, text, name_, type);
 }
 
-const MessageMap& Application::messageMap() const {
-  static const MessageMap map = MessageMap().command(kIdHelp, &Application::OnHelp, 0);
-  return map;
+std::optional<std::intptr_t> Application::OnCommand(const Message& message) {
+  if (isCommand(message.id, message.wParam, kIdHelp, 0)) return 0;
+  return std::nullopt;
 }
 
 }  // namespace ui

@@ -4,25 +4,26 @@
 // caption of every message box), and its main window. A program derives from it
 // and overrides InitInstance.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "os/platform.h"
-#include "ui/message_map.h"
+#include "ui/win32_values.h"
 #include "ui/window_system.h"
 
 namespace ui {
 
 class Window;
 
-class Application : public CommandTarget {
+class Application {
  public:
   // facilities: null members take the process's installed ones (os::platform()).
   // name: the application's name; empty takes the program file's name without
   // folder and extension, as the framework does for an application that names
   // none of its own.
   Application(WindowSystem& windows, const os::Platform& facilities, std::u16string_view name = {});
-  ~Application() override = default;
+  virtual ~Application() = default;
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
@@ -52,10 +53,11 @@ class Application : public CommandTarget {
   WindowSystem& windowSystem() const { return windows_; }
   const os::Platform& facilities() const { return facilities_; }
 
-  const MessageMap& messageMap() const override;
-  // The framework's Help command: opens the application's help file; a program
-  // without one (like this framework's) gets nothing.
-  void OnHelp() {}
+  // The commands no window handled (WM_COMMAND), in a switch as a window's
+  // WindowProc: the result, or nothing for a command the application does not take.
+  // The framework's own is Help (kIdHelp), which opens the application's help file;
+  // a program without one (like this framework's) gets nothing.
+  virtual std::optional<std::intptr_t> OnCommand(const Message& message);
 
  private:
   WindowSystem& windows_;

@@ -64,27 +64,24 @@ bool Dialog::updateData(bool save) {
   return true;
 }
 
+std::optional<std::intptr_t> Dialog::WindowProc(const Message& message) {
+  for (const std::uint16_t id : {kIdOk, kIdCancel}) {
+    if (isCommand(message.id, message.wParam, id)) {
+      endDialog(id);
+      return 0;
+    }
+  }
+  if (message.id == kWmCommand) return app_.OnCommand(message);
+  return std::nullopt;
+}
+
 std::optional<std::intptr_t> Dialog::route(const Message& message) {
   if (message.id == kWmInitDialog) return initDialog();
-  if (const MessageMap::Handler* handler = messageMap().find(message)) {
-    const std::intptr_t result = (*handler)(*this, message);
-    // A handler that ran the default processing has the default's result; the
-    // system must not process the message a second time.
-    return defaultResult_ ? *defaultResult_ : result;
-  }
-  if (message.id == kWmCommand) {
-    const std::uint16_t id = lowWord(message.wParam);
-    if (id == kIdOk && highWord(message.wParam) == kBnClicked) {
-      OnOK();
-      return 0;
-    }
-    if (id == kIdCancel && highWord(message.wParam) == kBnClicked) {
-      OnCancel();
-      return 0;
-    }
-    if (const MessageMap::Handler* handler = app_.messageMap().find(message)) return (*handler)(app_, message);
-  }
-  return std::nullopt;
+  const std::optional<std::intptr_t> result = WindowProc(message);
+  // A handler that ran the default processing has the default's result; the
+  // system must not process the message a second time.
+  if (defaultResult_) return defaultResult_;
+  return result;
 }
 
 std::optional<std::intptr_t> Dialog::dialogMessage(WindowHandle dialog, const Message& message) noexcept {

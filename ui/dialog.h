@@ -1,7 +1,9 @@
 #pragma once
-// A dialog from a template, run modally. The framework's dialog procedure routes
-// each message through the class's message map; the standard OK and Cancel
-// commands end the dialog; commands no entry takes go to the application's map.
+// A dialog from a template, run modally. The framework's dialog procedure gives
+// WM_INITDIALOG to OnInitDialog and every other message to WindowProc, the one
+// switch a dialog class handles its messages in; the framework's own ends the
+// dialog on the standard OK and Cancel commands and hands other commands to the
+// application (Application::OnCommand).
 // A dialog that nothing moved while it initialised is centred when it comes up:
 // over its owner, or on its monitor's work area when it has none.
 // No exception leaves the procedure: a handler that throws ends its message as
@@ -61,9 +63,12 @@ class Dialog : public Window, private DialogProcedure {
   // control. The framework's own initialisation exchanges no data.
   virtual bool OnInitDialog() { return true; }
   virtual void DoDataExchange(DataExchange&) {}
-  // The standard OK and Cancel commands: end the dialog with kIdOk / kIdCancel.
-  virtual void OnOK() { endDialog(kIdOk); }
-  virtual void OnCancel() { endDialog(kIdCancel); }
+  // Every message but WM_INITDIALOG. A class handles what it wants in a switch and
+  // passes the rest to its base class's WindowProc. A value is the message's result;
+  // nothing leaves the message to the system's default processing. The framework's
+  // own: a click of the standard OK or Cancel button ends the dialog with kIdOk /
+  // kIdCancel; other commands go to the application.
+  virtual std::optional<std::intptr_t> WindowProc(const Message& message);
   // A handler of message threw: what the user is told. Nothing by default. An
   // exception from here is dropped as well.
   virtual void OnMessageFailed(const Message& /*message*/) {}

@@ -66,4 +66,11 @@ constexpr std::uintptr_t makeWParam(std::uint16_t low, std::uint16_t high) {
 constexpr std::uint16_t lowWord(std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
 constexpr std::uint16_t highWord(std::uintptr_t v) { return static_cast<std::uint16_t>((v >> 16) & 0xFFFF); }
 
+// WM_COMMAND's wParam: whether it carries command (or control) id with notification
+// (a button's click by default).
+constexpr bool isCommand(std::uint32_t message, std::uintptr_t wParam, std::uint16_t id,
+                         std::uint16_t notification = kBnClicked) {
+  return message == kWmCommand && lowWord(wParam) == id && highWord(wParam) == notification;
+}
+
 }  // namespace ui

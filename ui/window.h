@@ -6,15 +6,14 @@
 #include <string_view>
 
 #include "ui/application.h"
-#include "ui/message_map.h"
 #include "ui/window_system.h"
 
 namespace ui {
 
-class Window : public CommandTarget {
+class Window {
  public:
   explicit Window(Application& app) : app_(app) {}
-  ~Window() override = default;
+  virtual ~Window() = default;
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 

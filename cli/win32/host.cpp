@@ -80,7 +80,7 @@ std::optional<std::string> copyStandardInput(std::string& error) {
   while (failure == 0 && (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
     std::uint32_t written = 0;
     if (!files.writeFile(copy, buffer, static_cast<std::uint32_t>(n), &written) || written != n)
-      failure = os::lastError() ? os::lastError() : 112;  // ERROR_DISK_FULL: a short write
+      failure = os::lastError() ? os::lastError() : os::kErrorDiskFull;  // a short write
   }
   const bool readFailed = std::ferror(stdin) != 0;
   files.closeFile(copy);

@@ -39,7 +39,7 @@ std::uint32_t errorFromErrno(int e, const std::string& path) {
     case EISDIR:
     case EROFS: return kErrorAccessDenied;
     case ENAMETOOLONG: return kErrorFilenameExcedRange;
-    case ENOSPC: return 112;  // ERROR_DISK_FULL
+    case ENOSPC: return kErrorDiskFull;
     default: return kErrorIoDevice;
   }
 }
@@ -60,19 +60,16 @@ class HostFiles final : public Files {
   }
 
   bool readFile(Handle file, void* buffer, std::uint32_t size, std::uint32_t* read) override {
-    if (read) *read = 0;
+    if (!read || (size && !buffer)) return failIo(kErrorInvalidParameter);
     OpenFile* f = find(file);
-    if (!f || !read || (size && !buffer)) return failIo(kErrorInvalidHandle);
+    if (!f) return failIo(kErrorInvalidHandle);
     if (!(f->access & kGenericRead)) return failIo(kErrorAccessDenied);
     auto* p = static_cast<char*>(buffer);
     std::uint32_t done = 0;
     while (done < size) {
       const ssize_t n = ::read(f->fd, p + done, size - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        *read = done;
-        return failIo(errorFromErrno(errno, {}));
-      }
+      if (n < 0) return failIo(errorFromErrno(errno, {}));
       if (n == 0) break;
       done += static_cast<std::uint32_t>(n);
     }
@@ -81,19 +78,16 @@ class HostFiles final : public Files {
   }
 
   bool writeFile(Handle file, const void* data, std::uint32_t size, std::uint32_t* written) override {
-    if (written) *written = 0;
+    if (!written || (size && !data)) return failIo(kErrorInvalidParameter);
     OpenFile* f = find(file);
-    if (!f || !written || (size && !data)) return failIo(kErrorInvalidHandle);
+    if (!f) return failIo(kErrorInvalidHandle);
     if (!(f->access & kGenericWrite)) return failIo(kErrorAccessDenied);
     const auto* p = static_cast<const char*>(data);
     std::uint32_t done = 0;
     while (done < size) {
       const ssize_t n = ::write(f->fd, p + done, size - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        *written = done;
-        return failIo(errorFromErrno(n < 0 ? errno : ENOSPC, {}));
-      }
+      if (n <= 0) return failIo(errorFromErrno(n < 0 ? errno : ENOSPC, {}));
       done += static_cast<std::uint32_t>(n);
     }
     *written = done;
@@ -101,9 +95,10 @@ class HostFiles final : public Files {
   }
 
   bool fileSize(Handle file, std::uint64_t* size) override {
+    if (!size) return failIo(kErrorInvalidParameter);
     OpenFile* f = find(file);
     struct stat st {};
-    if (!f || !size || ::fstat(f->fd, &st) != 0) return failIo(kErrorInvalidHandle);
+    if (!f || ::fstat(f->fd, &st) != 0) return failIo(kErrorInvalidHandle);
     *size = static_cast<std::uint64_t>(st.st_size);
     return true;
   }

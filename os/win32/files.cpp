@@ -19,21 +19,24 @@ class Win32Files final : public Files {
                          nullptr);
   }
   bool readFile(Handle file, void* buffer, std::uint32_t size, std::uint32_t* read) override {
+    if (!read || (size && !buffer)) return invalidParameter();
     DWORD done = 0;
-    const bool ok = ::ReadFile(file, buffer, size, &done, nullptr);
-    if (read) *read = done;
-    return ok;
+    if (!::ReadFile(file, buffer, size, &done, nullptr)) return false;
+    *read = done;
+    return true;
   }
   bool writeFile(Handle file, const void* data, std::uint32_t size, std::uint32_t* written) override {
+    if (!written || (size && !data)) return invalidParameter();
     DWORD done = 0;
-    const bool ok = ::WriteFile(file, data, size, &done, nullptr);
-    if (written) *written = done;
-    return ok;
+    if (!::WriteFile(file, data, size, &done, nullptr)) return false;
+    *written = done;
+    return true;
   }
   bool fileSize(Handle file, std::uint64_t* size) override {
+    if (!size) return invalidParameter();
     LARGE_INTEGER length{};
     if (!::GetFileSizeEx(file, &length)) return false;
-    if (size) *size = static_cast<std::uint64_t>(length.QuadPart);
+    *size = static_cast<std::uint64_t>(length.QuadPart);
     return true;
   }
   bool seekToEnd(Handle file) override {
@@ -48,6 +51,12 @@ class Win32Files final : public Files {
   static Handle tooLong() {
     ::SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
+  }
+  // The interface's rule for outputs: a null one fails before the system is asked
+  // (ReadFile and WriteFile would take it, or fault on it).
+  static bool invalidParameter() {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
   }
 };
 

@@ -1,21 +1,31 @@
-// The file rules the analysis relies on, checked on both file back ends: the host
-// file system and a simulated drive.
+// The file rules the analysis relies on and the contract of every call, checked on
+// both native file back ends: the host file system and a simulated drive.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <cstring>
 #include <memory>
+#include <ostream>
+#include <tuple>
 #include <unistd.h>
 
 #include "os/posix/host.h"
 #include "sim/machine.h"
+#include "tests/os/file_contract.h"
+
+namespace file_contract {
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+}  // namespace file_contract
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileRules : public ::testing::TestWithParam<bool> {
+// A fresh simulated machine (its drive C: in a folder of the host) for each test,
+// and the files of either back end; Param tells which.
+template <class Param>
+class OnBothBackends : public ::testing::TestWithParam<Param> {
  protected:
   void SetUp() override {
     root_ = fs::temp_directory_path() / ("spanfinder-files-" + std::to_string(::getpid()) + "-" +
@@ -26,7 +36,7 @@ class FileRules : public ::testing::TestWithParam<bool> {
   }
   void TearDown() override { fs::remove_all(root_); }
 
-  bool simulated() const { return GetParam(); }
+  virtual bool simulated() const = 0;
   os::Files& files() { return simulated() ? static_cast<os::Files&>(machine_->files) : os::hostFiles(); }
   std::u16string path(const std::string& name) {
     if (simulated()) return u"C:\\" + std::u16string(name.begin(), name.end());
@@ -36,6 +46,13 @@ class FileRules : public ::testing::TestWithParam<bool> {
 
   fs::path root_;
   std::unique_ptr<sim::Machine> machine_;
+};
+
+std::string backendName(bool simulated) { return simulated ? "SimulatedDrive" : "Host"; }
+
+class FileRules : public OnBothBackends<bool> {
+ protected:
+  bool simulated() const override { return GetParam(); }
 };
 
 TEST_P(FileRules, ExclusiveOpenBlocksASecondOpenUntilClosed) {
@@ -83,7 +100,27 @@ TEST_P(FileRules, CreateAlwaysEmptiesAndAppendGoesToTheEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FileRules, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "SimulatedDrive" : "Host"; });
+                         [](const auto& info) { return backendName(info.param); });
+
+// The table the Windows checks run on the Win32 back end as well.
+class FileContract : public OnBothBackends<std::tuple<bool, file_contract::Case>> {
+ protected:
+  bool simulated() const override { return std::get<0>(GetParam()); }
+};
+
+TEST_P(FileContract, EveryCallKeepsItsContract) {
+  std::u16string folder = path("");
+  folder.pop_back();  // the separator
+  EXPECT_EQ(file_contract::run(files(), folder, std::get<1>(GetParam())), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FileContract,
+                         ::testing::Combine(::testing::Values(false, true),
+                                            ::testing::ValuesIn(file_contract::cases().begin(),
+                                                                file_contract::cases().end())),
+                         [](const auto& info) {
+                           return backendName(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
+                         });
 
 TEST(SimulatedDrive, ResolvesCaseInsensitivelyAndAgainstTheCurrentDirectory) {
   const fs::path root = fs::temp_directory_path() / ("spanfinder-drive-" + std::to_string(::getpid()));

@@ -1,4 +1,4 @@
-// The dialog framework on the headless window system: message maps, the modal
+// The dialog framework on the headless window system: message dispatch, the modal
 // run, the dialog manager's keys and radio groups, and failures in handlers.
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ class TestDialog : public Dialog {
   bool endAtInit = false;
   bool moveAtInit = false;
   bool failingReport = false;  // OnMessageFailed throws as well
-  int initCalls = 0, throws = 0, helpCommands = 0;
+  int initCalls = 0, throws = 0;
   std::vector<std::uint32_t> failedMessages;
 
  protected:
@@ -51,9 +51,10 @@ class TestDialog : public Dialog {
     failedMessages.push_back(message.id);
     if (failingReport) throw std::runtime_error("report failure");
   }
-  const MessageMap& messageMap() const override {
-    static const MessageMap map = MessageMap().command(10, &TestDialog::Throw);
-    return map;
+  std::optional<std::intptr_t> WindowProc(const Message& message) override {
+    if (!isCommand(message.id, message.wParam, 10)) return Dialog::WindowProc(message);
+    Throw();
+    return 0;
   }
 
  private:
@@ -206,10 +207,12 @@ class DefaultFirstDialog : public Dialog {
   std::intptr_t paintDefaultResult = -1;
 
  protected:
-  const MessageMap& messageMap() const override {
-    static const MessageMap map =
-        MessageMap().destroy(&DefaultFirstDialog::OnDestroy).paint(&DefaultFirstDialog::OnPaint);
-    return map;
+  std::optional<std::intptr_t> WindowProc(const Message& message) override {
+    switch (message.id) {
+      case kWmDestroy: OnDestroy(); return 0;
+      case kWmPaint: OnPaint(); return 0;
+      default: return Dialog::WindowProc(message);
+    }
   }
 
  private:

@@ -1,9 +1,11 @@
 // The Win32 adapters where they do more than pass a call on, or where the system's
-// behaviour is what the program relies on: the command interpreter and the
-// system's upper-casing of the Windows folder.
+// behaviour is what the program relies on: the command interpreter, the system's
+// upper-casing of the Windows folder, and the files' contract that the native back
+// ends keep as well.
 #include <cstdlib>
 
 #include "os/platform.h"
+#include "tests/os/file_contract.h"
 #include "tests/windows/check.h"
 #include "tests/windows/win32_helpers.h"
 
@@ -56,4 +58,13 @@ WIN_TEST(NamedObjects, ASecondCreationOfTheSameMutexReportsItExists) {
   CHECK_EQ(os::lastError(), std::uint32_t{ERROR_ALREADY_EXISTS});
   objects.closeHandle(second);
   objects.closeHandle(first);
+}
+
+WIN_TEST(Files, EveryCallKeepsItsContract) {
+  const std::wstring folder = wintest::scratchFolder(L"spanfinder-file-contract");
+  for (const file_contract::Case& c : file_contract::cases()) {
+    const std::string problem =
+        file_contract::run(*os::platform().files, std::u16string(folder.begin(), folder.end()), c);
+    CHECK_EQ(problem.empty() ? std::string() : c.name + (": " + problem), std::string());
+  }
 }

@@ -26,11 +26,9 @@ class TitleDialog : public ui::Dialog {
     endDialog(ui::kIdOk);
     return true;
   }
-  const ui::MessageMap& messageMap() const override {
-    static const ui::MessageMap map = ui::MessageMap().on(ui::kWmSetText, [](ui::CommandTarget& t, const ui::Message&) {
-      return static_cast<TitleDialog&>(t).OnSetText();
-    });
-    return map;
+  std::optional<std::intptr_t> WindowProc(const ui::Message& message) override {
+    if (message.id == ui::kWmSetText) return OnSetText();
+    return ui::Dialog::WindowProc(message);
   }
 
  private:
