@@ -77,13 +77,13 @@ class ScanProgress {
 };
 
 // With --with-bios: each controller's chip read whole into a file named after the
-// profile and the controller's place. A chip that cannot be read is described by
-// its version and date, with a note.
+// profile and the controller's place, for each chip whose version and date could
+// be read. A chip that cannot be read whole is described by them, with a note.
 void readImages(const CaptureOptions& o, ControllerPlace& place, LibrarySession& session, CapturedMachine& m,
                 std::vector<ImageFile>& images, Leftovers& leftovers) {
   const fs::path profile = fs::absolute(pathOf(o.file));
   for (CapturedController& c : m.controllers) {
-    if (c.blankChip) continue;
+    if (c.biosResult != 1) continue;
     const std::string name = utf8Of(profile.stem()) + ".bios-" + std::to_string(c.bus) + "-" +
                              std::to_string(c.device) + "-" + std::to_string(c.function) + ".bin";
     ImageFile image{profile.parent_path() / pathOf(name + ".part"), profile.parent_path() / pathOf(name)};

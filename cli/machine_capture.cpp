@@ -139,6 +139,7 @@ void captureControllers(const LibrarySession& session, const os::Platform& facil
     c.flashId = info.wFlashID;
     BIOSPROPERTYDATA bios{};
     const int result = session.kx().getBiosInfo(index, &bios);
+    c.biosResult = result;
     const std::string name = "controller " + std::to_string(index);
     if (bios.nPort0Speed >= 0 && bios.nPort0Speed <= 15 && bios.nPort1Speed >= 0 && bios.nPort1Speed <= 15)
       c.speeds = std::array<int, 2>{bios.nPort0Speed, bios.nPort1Speed};
@@ -150,9 +151,7 @@ void captureControllers(const LibrarySession& session, const os::Platform& facil
     } else if (result == 1) {
       machine.notes.push_back(name + ": the chip's version and date texts (" + versionText(bios) + ", " +
                               dateText(bios) + ") cannot describe an image; capture --with-bios keeps the image itself");
-    } else if (result == -151) {
-      c.blankChip = true;
-    } else {
+    } else if (result != -151) {  // a blank chip is the profile's default
       machine.notes.push_back(name + ": the chip's BIOS cannot be read: " + resultText(result));
     }
     captureDevice(*facilities.setup, c, machine.notes);
