@@ -81,6 +81,54 @@ std::optional<Json> controllerOf(const CapturedController& c, const CapturedFunc
   return entry;
 }
 
+// One line: {"key": value, ...} and [a, b], as the profiles in the docs are written.
+std::string oneLine(const Json& value) {
+  const auto text = [](const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); };
+  if (!value.is_structured() || value.empty()) return text(value);
+  std::string line = value.is_object() ? "{" : "[";
+  for (auto it = value.begin(); it != value.end(); ++it) {
+    if (it != value.begin()) line += ", ";
+    if (value.is_object()) line += text(Json(it.key())) + ": ";
+    line += oneLine(*it);
+  }
+  return line + (value.is_object() ? "}" : "]");
+}
+
+// What fits in a line of kWidth characters stays on one. The rest takes a line
+// per member, but for an object's plain members, which share lines as they fit
+// (a function's place, a run of registers); nested members are indented by two.
+constexpr std::size_t kWidth = 110;
+void laidOut(const Json& value, std::size_t indent, std::string& out) {
+  const std::string line = oneLine(value);
+  if (indent + line.size() <= kWidth || !value.is_structured() || value.empty()) {
+    out += line;
+    return;
+  }
+  out += value.is_object() ? "{" : "[";
+  std::size_t column = kWidth;  // where the current line has got to; full: start a new one
+  for (auto it = value.begin(); it != value.end(); ++it) {
+    const bool last = std::next(it) == value.end();
+    std::string member = value.is_object() ? Json(it.key()).dump(-1, ' ', false, Json::error_handler_t::replace) + ": " : "";
+    const bool shares = value.is_object() && !it->is_structured();
+    if (shares) member += oneLine(*it);
+    if (!shares || column + 1 + member.size() + 1 > kWidth) {
+      out += "\n" + std::string(indent + 2, ' ');
+      column = indent + 2;
+    } else {
+      out += " ";
+      ++column;
+    }
+    out += member;
+    column += member.size();
+    if (!shares) {
+      laidOut(*it, indent + 2, out);
+      column = kWidth;
+    }
+    if (!last) out += ",", ++column;
+  }
+  out += "\n" + std::string(indent, ' ') + (value.is_object() ? "}" : "]");
+}
+
 }  // namespace
 
 void anonymize(CapturedMachine& machine) {
@@ -136,7 +184,9 @@ std::string profileJson(const CapturedMachine& m) {
   else if (m.toolWroteNoFile)
     profile["faults"] = Json{{"systemInfoTool", Json{{"writesNoFile", true}}}};
   if (!m.notes.empty()) profile["notes"] = m.notes;
-  return profile.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  std::string text;
+  laidOut(profile, 0, text);
+  return text + "\n";
 }
 
 }  // namespace cli
