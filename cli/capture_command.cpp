@@ -87,8 +87,13 @@ void readImages(const CaptureOptions& o, ControllerPlace& place, LibrarySession&
     const std::string name = utf8Of(profile.stem()) + ".bios-" + std::to_string(c.bus) + "-" +
                              std::to_string(c.device) + "-" + std::to_string(c.function) + ".bin";
     ImageFile image{profile.parent_path() / pathOf(name + ".part"), profile.parent_path() / pathOf(name)};
-    leftovers.files.push_back(image.part);
     const std::string what = "controller " + std::to_string(c.index) + ": its image could not be read into " + name;
+    std::error_code ec;
+    if (!o.force && fs::exists(image.target, ec)) {
+      m.notes.push_back(what + ": that file exists already (--force replaces it)");
+      continue;
+    }
+    leftovers.files.push_back(image.part);
     std::string error;
     auto file = place.libraryPath(utf8Of(image.part), error);
     if (!file) {
@@ -101,7 +106,6 @@ void readImages(const CaptureOptions& o, ControllerPlace& place, LibrarySession&
     }
     const std::string label = "reading the BIOS of controller " + std::to_string(c.index);
     const Completion done = waitForCompletion(session, o.json ? nullptr : label.c_str(), outputIsTerminal());
-    std::error_code ec;
     if (!done.arrived || done.result != 1 || fs::file_size(image.part, ec) != kChipBytes) {
       m.notes.push_back(what + (done.arrived && done.result != 1 ? ": " + resultText(static_cast<int>(done.result))
                                                                   : std::string(": the file is not whole")));

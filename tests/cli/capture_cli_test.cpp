@@ -192,14 +192,25 @@ TEST_F(CaptureCli, TheProfileHoldsWhatWasReadAndNotesWhatWasNot) {
   EXPECT_EQ(summary["notes"], profile["notes"]);
 }
 
-// An existing profile is kept unless --force; --anonymize replaces the system
-// name and the instance parts, which the Search does not need.
+// An existing profile or image file is kept unless --force; --anonymize replaces
+// the system name and the instance parts, which the Search does not need.
 TEST_F(CaptureCli, AnExistingFileIsKeptWithoutForceAndAnonymizedWithIt) {
   write("pc.json", "kept");
   ToolRun r = run({"capture", "pc.json"}, "demo", "state");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "spanfinder: capture: pc.json: exists already (--force replaces it)\n");
   EXPECT_EQ(read("pc.json"), "kept");
+
+  // Nor is a chip image's file: the chip is described by its version instead.
+  write("other.bios-4-0-0.bin", "kept");
+  r = run({"capture", "other.json", "--with-bios"}, "demo", "state");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("note: controller 1: its image could not be read into other.bios-4-0-0.bin: that file "
+                       "exists already (--force replaces it)\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(read("other.bios-4-0-0.bin"), "kept");
+  EXPECT_NE(read("other.json").find(R"("image": {"version": "7.3.15", "date": "10/27/2010"})"), std::string::npos);
 
   r = run({"capture", "pc.json", "--force", "--anonymize"}, "demo", "state");
   ASSERT_EQ(r.status, 0) << r.err;
