@@ -108,7 +108,7 @@ void readImages(const CaptureOptions& o, ControllerPlace& place, LibrarySession&
     const Completion done = waitForCompletion(session, o.json ? nullptr : label.c_str(), outputIsTerminal());
     if (!done.arrived || done.result != 1 || fs::file_size(image.part, ec) != kChipBytes) {
       m.notes.push_back(what + (done.arrived && done.result != 1 ? ": " + resultText(static_cast<int>(done.result))
-                                                                  : std::string(": the file is not whole")));
+                                                                 : std::string(": the file is not whole")));
       continue;
     }
     c.imageFile = name;
@@ -122,8 +122,9 @@ std::string summaryText(const std::string& file, const CapturedMachine& m, std::
   };
   std::string text = "captured into " + file + ": " + count(m.functions.size(), "PCI function", "PCI functions") +
                      ", " + count(m.controllers.size(), "SiI3132 controller", "SiI3132 controllers") + " (" +
-                     count(images, "BIOS image", "BIOS images") + "), " + count(m.io.size(), "I/O range", "I/O ranges") +
-                     ", " + count(m.memory.size(), "memory range", "memory ranges") + ", " +
+                     count(images, "BIOS image", "BIOS images") + "), " +
+                     count(m.io.size(), "I/O range", "I/O ranges") + ", " +
+                     count(m.memory.size(), "memory range", "memory ranges") + ", " +
                      count(m.problemDevices.size(), "problem device", "problem devices") + "\n";
   for (const std::string& note : m.notes) text += "note: " + note + "\n";
   return text;
@@ -215,8 +216,7 @@ void addCaptureCommand(CLI::App& app, Dispatch& dispatch) {
   sub->add_flag("--force", options->force, "Replace FILE if it exists");
   sub->add_flag("--with-bios", options->withBios,
                 "Also read each controller's flash chip whole into a file beside FILE, which the profile names");
-  sub->add_flag("--anonymize", options->anonymize,
-                "Replace the system name and the instance parts of device IDs");
+  sub->add_flag("--anonymize", options->anonymize, "Replace the system name and the instance parts of device IDs");
   sub->add_flag("--json", options->json, "Print a JSON summary instead of text");
   sub->callback([&dispatch, options] { dispatch.run = [options] { return runCapture(*options); }; });
 }

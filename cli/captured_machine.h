@@ -31,8 +31,8 @@ struct CapturedController {
   std::uint16_t flashId = 0;
   std::optional<std::array<int, 2>> speeds;  // the SPD fields of the ports' SControl registers
   std::string biosVersion, biosDate;         // the chip's texts, when it holds an image they fit
-  int biosResult = 0;  // KX_GetBiosInfo's
-  std::string imageFile;  // with the image read whole: its name beside the profile
+  int biosResult = 0;                        // KX_GetBiosInfo's
+  std::string imageFile;                     // with the image read whole: its name beside the profile
   std::optional<std::string> description;
   std::optional<std::vector<std::string>> hardwareIds;
   std::optional<std::string> location;

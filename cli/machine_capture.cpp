@@ -53,7 +53,8 @@ std::array<long, 3> locationNumbers(const std::string& text) {
       continue;
     }
     long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value > 99999 ? value : value * 10 + (text[i] - '0');
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+      value = value > 99999 ? value : value * 10 + (text[i] - '0');
     numbers[found++] = value;
   }
   return numbers;
@@ -150,7 +151,8 @@ void captureControllers(const LibrarySession& session, const os::Platform& facil
       c.biosDate = dateText(bios);
     } else if (result == 1) {
       machine.notes.push_back(name + ": the chip's version and date texts (" + versionText(bios) + ", " +
-                              dateText(bios) + ") cannot describe an image; capture --with-bios keeps the image itself");
+                              dateText(bios) +
+                              ") cannot describe an image; capture --with-bios keeps the image itself");
     } else if (result != -151) {  // a blank chip is the profile's default
       machine.notes.push_back(name + ": the chip's BIOS cannot be read: " + resultText(result));
     }
@@ -166,8 +168,8 @@ void captureFunctions(LibraryPorts& ports, CapturedMachine& machine, const std::
       for (int function = 0; function < kFunctions; ++function) {
         const std::uint32_t identity = ports.readConfig(bus, device, function, 0x00);
         if (identity == kAbsent) continue;
-        const std::string place = "bus " + std::to_string(bus) + ", device " + std::to_string(device) +
-                                  ", function " + std::to_string(function);
+        const std::string place = "bus " + std::to_string(bus) + ", device " + std::to_string(device) + ", function " +
+                                  std::to_string(function);
         if ((identity & 0xFFFF) == 0xFFFF) {
           machine.notes.push_back("the function at " + place + " reads " + hex(identity) +
                                   " at 0x00: vendor ID 0xFFFF is no function; left out");
@@ -177,7 +179,8 @@ void captureFunctions(LibraryPorts& ports, CapturedMachine& machine, const std::
         f.bus = static_cast<std::uint8_t>(bus), f.device = static_cast<std::uint8_t>(device),
         f.function = static_cast<std::uint8_t>(function);
         f.config[0] = identity;
-        for (int i = 1; i < 64; ++i) f.config[i] = ports.readConfig(bus, device, function, static_cast<std::uint8_t>(i * 4));
+        for (int i = 1; i < 64; ++i)
+          f.config[i] = ports.readConfig(bus, device, function, static_cast<std::uint8_t>(i * 4));
         machine.functions.push_back(f);
       }
     }

@@ -72,8 +72,8 @@ std::optional<Json> controllerOf(const CapturedController& c, const CapturedFunc
     flash["image"] = Json{{"version", c.biosVersion}, {"date", c.biosDate}};
   entry["flash"] = std::move(flash);
   if (c.speeds)
-    entry["sControl"] = Json::array({hex(0x300u | ((*c.speeds)[0] & 0xF) << 4, 8),
-                                     hex(0x300u | ((*c.speeds)[1] & 0xF) << 4, 8)});
+    entry["sControl"] =
+        Json::array({hex(0x300u | ((*c.speeds)[0] & 0xF) << 4, 8), hex(0x300u | ((*c.speeds)[1] & 0xF) << 4, 8)});
   if (c.description) entry["description"] = *c.description;
   if (c.hardwareIds) entry["hardwareIds"] = *c.hardwareIds;
   if (c.location) entry["location"] = *c.location;
@@ -108,7 +108,8 @@ void laidOut(const Json& value, std::size_t indent, std::string& out) {
   std::size_t column = kWidth;  // where the current line has got to; full: start a new one
   for (auto it = value.begin(); it != value.end(); ++it) {
     const bool last = std::next(it) == value.end();
-    std::string member = value.is_object() ? Json(it.key()).dump(-1, ' ', false, Json::error_handler_t::replace) + ": " : "";
+    std::string member =
+        value.is_object() ? Json(it.key()).dump(-1, ' ', false, Json::error_handler_t::replace) + ": " : "";
     const bool shares = value.is_object() && !it->is_structured();
     if (shares) member += oneLine(*it);
     if (!shares || column + 1 + member.size() + 1 > kWidth) {
@@ -146,9 +147,10 @@ void anonymize(CapturedMachine& machine) {
 std::string profileJson(const CapturedMachine& m) {
   Json profile;
   profile["description"] = "Captured by spanfinder capture" + (m.systemName ? " from " + *m.systemName : "");
-  Json windows{{"directory", m.windowsDirectory},
-               {"version", std::to_string(m.windowsVersion >> 8 & 0xFF) + "." + std::to_string(m.windowsVersion & 0xFF)},
-               {"language", m.japanese ? "ja" : "en"}};
+  Json windows{
+      {"directory", m.windowsDirectory},
+      {"version", std::to_string(m.windowsVersion >> 8 & 0xFF) + "." + std::to_string(m.windowsVersion & 0xFF)},
+      {"language", m.japanese ? "ja" : "en"}};
   if (!m.driverFiles.empty()) windows["driverFiles"] = m.driverFiles;
   profile["windows"] = std::move(windows);
   if (m.systemName) profile["systemName"] = *m.systemName;

@@ -58,8 +58,8 @@ class RowCollector final : public analysis::ReportLineSink {
     if (!parser_.parse(line, range_) || range_.end < range_.start) return skipped(name, line);
     CapturedRange r{range_.start, range_.end, row.size() > 1 ? row[1] : "", row.size() > 2 ? row[2] : "OK"};
     if (r.device.empty()) {
-      m_.notes.push_back(std::string("a row of the ") + name + " section names no device: recorded as \"(none)\": " +
-                         os::toUtf8(line));
+      m_.notes.push_back(std::string("a row of the ") + name +
+                         " section names no device: recorded as \"(none)\": " + os::toUtf8(line));
       r.device = "(none)";
     }
     if (r.status.empty()) r.status = "OK";
@@ -69,8 +69,8 @@ class RowCollector final : public analysis::ReportLineSink {
 
  private:
   bool skipped(const char* section, std::u16string_view line) {
-    m_.notes.push_back(std::string("a line of the report's ") + section + " section is not a row it can hold: " +
-                       os::toUtf8(line));
+    m_.notes.push_back(std::string("a line of the report's ") + section +
+                       " section is not a row it can hold: " + os::toUtf8(line));
     return true;
   }
 
@@ -115,8 +115,8 @@ std::optional<std::string> systemName(os::Files& files, const std::u16string& pa
 
 void captureReport(const os::Platform& facilities, CapturedMachine& machine) {
   const std::u16string directory = os::fromUtf8(machine.windowsDirectory);
-  const auto command = app::systemInfoCommand(directory, facilities.system->upperCase(directory),
-                                              machine.windowsVersion);
+  const auto command =
+      app::systemInfoCommand(directory, facilities.system->upperCase(directory), machine.windowsVersion);
   if (!command) {
     machine.notes.push_back("the Windows folder " + machine.windowsDirectory +
                             " holds no \\WINDOWS: the Search runs no system-information tool there, so there is no "
@@ -125,8 +125,9 @@ void captureReport(const os::Platform& facilities, CapturedMachine& machine) {
   }
   const std::string report = os::toUtf8(command->reportPath);
   if (command->commandLine.size() + 1 > app::kCommandLineUnits) {
-    machine.notes.push_back("the system-information tool's command line does not fit the Search's buffer: it is not "
-                            "run, as the Search does not run it");
+    machine.notes.push_back(
+        "the system-information tool's command line does not fit the Search's buffer: it is not "
+        "run, as the Search does not run it");
     machine.toolExitStatus = 1;
     return;
   }

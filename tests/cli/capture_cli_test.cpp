@@ -119,10 +119,9 @@ TEST_P(CaptureRoundTrip, GivesTheMachinesSearchControllersAndBios) {
   EXPECT_NE(captured.out.find("captured into captured.json: "), std::string::npos) << captured.out;
   const std::string replay = (work() / "captured.json").string();
 
-  const std::vector<std::vector<std::string>> commands{{"search", "--all"},      {"search", "--json"},
-                                                       {"controllers", "--json"}, {"controllers"},
-                                                       {"bios", "info", "1"},     {"bios", "info", "2"},
-                                                       {"bios", "info", "3"}};
+  const std::vector<std::vector<std::string>> commands{
+      {"search", "--all"},   {"search", "--json"},  {"controllers", "--json"}, {"controllers"},
+      {"bios", "info", "1"}, {"bios", "info", "2"}, {"bios", "info", "3"}};
   for (const auto& command : commands) {
     SCOPED_TRACE(command[0] + (command.size() > 1 ? " " + command[1] : ""));
     const ToolRun original = run(command, machine, "original-state");
@@ -156,8 +155,8 @@ INSTANTIATE_TEST_SUITE_P(Machines, CaptureRoundTrip, ::testing::ValuesIn(machine
 // could not be read.
 TEST_F(CaptureCli, TheProfileHoldsWhatWasReadAndNotesWhatWasNot) {
   write("made.rom", optionRom());
-  const ToolRun captured = run({"capture", "made-pc.json", "--with-bios", "--json"}, write("made.json", kMadeMachine),
-                               "state");
+  const ToolRun captured =
+      run({"capture", "made-pc.json", "--with-bios", "--json"}, write("made.json", kMadeMachine), "state");
   ASSERT_EQ(captured.status, 0) << captured.err;
   const nlohmann::json summary = nlohmann::json::parse(captured.out);
   EXPECT_EQ(summary["controllers"], 3);

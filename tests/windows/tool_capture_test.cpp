@@ -34,8 +34,8 @@ WIN_TEST(ToolCapture, TheModelPcIsCapturedAndItsSearchKeptForTheNativeReplay) {
   REQUIRE(wintest::copyFileInto(wintest::builtFile(L"spanfinder.exe"), folder, L"spanfinder.exe") &&
           wintest::copyFileInto(wintest::builtFile(L"Cfgprobe64.dll"), folder, L"Cfgprobe64.dll") &&
           wintest::copyFileInto(wintest::builtFile(L"model\\Cfgprobe64.sys"), folder, L"Cfgprobe64.sys"));
-  wintest::Run run = wintest::runToEnd(folder + L"\\spanfinder.exe", L"capture model-pc.json --json", folder, {},
-                                       kCaptureTimeoutMs);
+  wintest::Run run =
+      wintest::runToEnd(folder + L"\\spanfinder.exe", L"capture model-pc.json --json", folder, {}, kCaptureTimeoutMs);
   REQUIRE(run.ended);
   CHECK_EQ(run.exitCode, DWORD{0});
   CHECK_EQ(run.err, std::string());
@@ -43,8 +43,8 @@ WIN_TEST(ToolCapture, TheModelPcIsCapturedAndItsSearchKeptForTheNativeReplay) {
   CHECK(has(run.out, "\"controllers\": 1,"));
   CHECK(!wintest::driverService().exists);
   const std::string profile = wintest::readTextFile(folder + L"\\model-pc.json");
-  CHECK(has(profile, "\"0x94\": \"0x01021195\""));   // the KB20's match word, read through 0xCF8/0xCFC
-  CHECK(has(profile, "\"portRegisters\": \"0x"));  // the SiI3132, among the controllers
+  CHECK(has(profile, "\"0x94\": \"0x01021195\""));  // the KB20's match word, read through 0xCF8/0xCFC
+  CHECK(has(profile, "\"portRegisters\": \"0x"));   // the SiI3132, among the controllers
   CHECK(has(profile, "\"systemName\": \"CHECK-PC\""));
 
   // The program's own Search on the same model, as in the dialog checks.
@@ -60,6 +60,7 @@ WIN_TEST(ToolCapture, TheModelPcIsCapturedAndItsSearchKeptForTheNativeReplay) {
   for (std::size_t at; (at = shown.find("\r\n")) != std::string::npos;) shown.replace(at, 2, "\n");
   shown += messages;
   REQUIRE(search.close());
-  REQUIRE(wintest::writeBinaryFile(folder + L"\\program-search.txt", std::vector<std::uint8_t>(shown.begin(), shown.end())));
+  REQUIRE(wintest::writeBinaryFile(folder + L"\\program-search.txt",
+                                   std::vector<std::uint8_t>(shown.begin(), shown.end())));
   REQUIRE(::CopyFileW((search.folder() + L"\\KB20.ini").c_str(), (folder + L"\\program-KB20.ini").c_str(), FALSE));
 }
