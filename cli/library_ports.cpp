@@ -2,17 +2,16 @@
 
 #include <cstring>
 
+#include "cfgprobe/config_space.h"
+#include "cfgprobe/driver_names.h"
+
 namespace cli {
 namespace {
 
-constexpr unsigned short kConfigAddressPort = 0xCF8;
-constexpr unsigned short kConfigDataPort = 0xCFC;
-constexpr int kInstallAndStart = 1;
-constexpr int kStopAndRemove = 2;
-
-// The driver's service, as the library names it.
+// The driver's service name as the char buffer the library's calls take.
 struct ServiceName {
-  char text[11] = "Cfgprobe64";
+  char text[sizeof cfgprobe::kDriverServiceName];
+  ServiceName() { std::memcpy(text, cfgprobe::kDriverServiceName, sizeof text); }
 };
 
 template <typename Member>
@@ -50,7 +49,7 @@ std::unique_ptr<LibraryPorts> LibraryPorts::open(const AccessLibrary& library, c
     return nullptr;
   }
   ports->started_ = true;  // whatever the start registered is removed again
-  if (ports->manage_(ports->object(), service.text, ports->driverPath_, kInstallAndStart) != 1) {
+  if (ports->manage_(ports->object(), service.text, ports->driverPath_, cfgprobe::kActionInstallAndStart) != 1) {
     error = "the access driver Cfgprobe64.sys did not start again for the configuration scan";
     return nullptr;
   }
@@ -68,17 +67,14 @@ LibraryPorts::~LibraryPorts() {
   if (device_) facilities_.devices->closeHandle(device_);
   if (started_) {
     ServiceName service;
-    manage_(object(), service.text, driverPath_, kStopAndRemove);
+    manage_(object(), service.text, driverPath_, cfgprobe::kActionStopAndRemove);
   }
   if (destroy_) destroy_(object());
 }
 
 std::uint32_t LibraryPorts::readConfig(int bus, int device, int function, std::uint8_t offset) {
-  const std::uint32_t address = 0x80000000u | static_cast<std::uint32_t>(bus) << 16 |
-                                static_cast<std::uint32_t>(device) << 11 | static_cast<std::uint32_t>(function) << 8 |
-                                offset;
-  writePort_(object(), device_, kConfigAddressPort, address);
-  return readPort_(object(), device_, kConfigDataPort);
+  writePort_(object(), device_, cfgprobe::kConfigAddressPort, cfgprobe::configAddress(bus, device, function, offset));
+  return readPort_(object(), device_, cfgprobe::kConfigDataPort);
 }
 
 }  // namespace cli
