@@ -7,8 +7,8 @@
 # the message boxes' texts, one a line) and program-KB20.ini. The native search
 # on the profile must give the same blocks, messages and INI file.
 set -euo pipefail
-tool=$1
-folder=$2
+tool=$(realpath "$1")
+folder=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
