@@ -76,6 +76,12 @@ class ScanProgress {
   bool drawn_ = false;
 };
 
+// The configuration scan, its progress line gone again before anything else is said.
+bool scanFunctions(LibraryPorts& ports, CapturedMachine& m, bool progressShown) {
+  ScanProgress progress(progressShown);
+  return captureFunctions(ports, m, [&progress](int bus) { progress.bus(bus); });
+}
+
 // With --with-bios: each controller's chip read whole into a file named after the
 // profile and the controller's place, for each chip whose version and date could
 // be read. A chip that cannot be read whole is described by them, with a note.
@@ -178,9 +184,10 @@ int runCapture(const CaptureOptions& o) {
       auto ports = LibraryPorts::open(*library, facilities, error);
       if (!ports) {
         status = failWith(kExitFailed, error);
-      } else {
-        ScanProgress progress(outputIsTerminal() && !o.json);
-        captureFunctions(*ports, m, [&progress](int bus) { progress.bus(bus); });
+      } else if (!scanFunctions(*ports, m, outputIsTerminal() && !o.json)) {
+        status = failWith(kExitFailed,
+                          "every one of the 65,536 bus, device and function numbers answered the configuration "
+                          "scan: the access driver's port reads are failing; nothing written");
       }
     }
     place->settle();

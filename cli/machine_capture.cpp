@@ -161,13 +161,15 @@ void captureControllers(const LibrarySession& session, const os::Platform& facil
   }
 }
 
-void captureFunctions(LibraryPorts& ports, CapturedMachine& machine, const std::function<void(int bus)>& progress) {
+bool captureFunctions(LibraryPorts& ports, CapturedMachine& machine, const std::function<void(int bus)>& progress) {
+  std::size_t present = 0;
   for (int bus = 0; bus < kBuses; ++bus) {
     if (progress) progress(bus);
     for (int device = 0; device < kDevices; ++device) {
       for (int function = 0; function < kFunctions; ++function) {
         const std::uint32_t identity = ports.readConfig(bus, device, function, 0x00);
         if (identity == kAbsent) continue;
+        ++present;
         const std::string place = "bus " + std::to_string(bus) + ", device " + std::to_string(device) + ", function " +
                                   std::to_string(function);
         if ((identity & 0xFFFF) == 0xFFFF) {
@@ -185,6 +187,9 @@ void captureFunctions(LibraryPorts& ports, CapturedMachine& machine, const std::
       }
     }
   }
+  // Every number answering is not a bus: it is the reads failing (the library's
+  // port read gives 0 for a request the driver refuses).
+  return present < static_cast<std::size_t>(kBuses * kDevices * kFunctions);
 }
 
 }  // namespace cli

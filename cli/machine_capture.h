@@ -26,6 +26,7 @@ void captureControllers(const LibrarySession& session, const os::Platform& facil
 
 // Every bus, device and function probed through the library's ports; the 64
 // registers of each present one. progress is told each bus before it is probed.
-void captureFunctions(LibraryPorts& ports, CapturedMachine& machine, const std::function<void(int bus)>& progress);
+// false when every one of them answered, which only reads that fail give.
+bool captureFunctions(LibraryPorts& ports, CapturedMachine& machine, const std::function<void(int bus)>& progress);
 
 }  // namespace cli
