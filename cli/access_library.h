@@ -55,6 +55,8 @@ class AccessLibrary {
   AccessLibrary& operator=(const AccessLibrary&) = delete;
 
   const LibraryEntries& kx() const { return entries_; }
+  // Any other export by name (a member of CKXACS by its decorated name), or nullptr.
+  os::ProcAddress entry(const char* name) const { return facilities_.modules->getProcAddress(module_, name); }
 
  private:
   AccessLibrary(const os::Platform& facilities, os::Handle module) : facilities_(facilities), module_(module) {}

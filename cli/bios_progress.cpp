@@ -22,7 +22,7 @@ class ProgressShown {
   }
 
   void show(int percent) {
-    if (percent < 0 || percent > 100) return;  // -1: a compare found a difference
+    if (!label_ || percent < 0 || percent > 100) return;  // -1: a compare found a difference
     if (terminal_) {
       if (percent == last_) return;
       const int filled = percent * kBarWidth / 100;

@@ -15,7 +15,8 @@ struct Completion {
   std::intptr_t result = 0;  // lParam: 1 done, or the failure code
 };
 
-// label names what runs ("reading", "comparing", ...); terminal: stdout is one.
+// label names what runs ("reading", "comparing", ...), nullptr to show nothing;
+// terminal: stdout is one.
 Completion waitForCompletion(const LibrarySession& session, const char* label, bool terminal);
 
 }  // namespace cli

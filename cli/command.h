@@ -25,6 +25,8 @@ void addSearchCommand(CLI::App& app, Dispatch& dispatch);
 // bios with its subcommands.
 void addControllerCommands(CLI::App& app, Dispatch& dispatch);
 void addBiosCommand(CLI::App& app, Dispatch& dispatch);
+// capture: the machine the library runs on, written as a machine profile.
+void addCaptureCommand(CLI::App& app, Dispatch& dispatch);
 // The commands about simulated machines (report, machines): those of the native
 // build (cli/sim/); the Windows build has none.
 void addMachineCommands(CLI::App& app, Dispatch& dispatch);

@@ -14,6 +14,7 @@ const std::map<int, const char*> kMeanings{
     {-11, "a value out of range"},
     {-15, "the file cannot be written"},
     {-20, "the controller cannot be reached through the access driver"},
+    {-21, "the controller's register windows lie above 4 GB, beyond the access driver's addresses"},
     {-100, "no SiI3132 controller found"},
     {-101, "the library is busy with another operation"},
     {-105, "no controller at this index"},

@@ -46,6 +46,7 @@ int runTool(int argc, char** argv) {
   addSearchCommand(app, dispatch);
   addControllerCommands(app, dispatch);
   addBiosCommand(app, dispatch);
+  addCaptureCommand(app, dispatch);
   addMachineCommands(app, dispatch);
   try {
     app.parse(argc, argv);

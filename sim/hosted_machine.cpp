@@ -147,6 +147,7 @@ void HostedMachine::apply() {
   addControllers();
 
   m.systemInfoTool.resources = profile_.resources;
+  m.systemInfoTool.headings = profile_.reportLanguage;
   m.systemInfoTool.failure = profile_.faults.systemInfoToolExitStatus;
   m.systemInfoTool.writesNoFile = profile_.faults.systemInfoToolWritesNoFile;
   if (profile_.faults.driverStartError) m.services.failStarts(kDriverService, *profile_.faults.driverStartError);

@@ -111,8 +111,10 @@ std::vector<ReportProblemDevice> readProblemDevices(const Value& value) {
   return devices;
 }
 
-void readResources(const Value& value, SystemReportDescription& report) {
-  const Object resources = value.object({"io", "memory", "problemDevices"});
+void readResources(const Value& value, MachineProfile& profile) {
+  const Object resources = value.object({"language", "io", "memory", "problemDevices"});
+  if (const auto headings = resources.optional("language")) profile.reportLanguage = language(*headings);
+  SystemReportDescription& report = profile.resources;
   report.io = readRanges(resources.required("io"));
   report.memory = readRanges(resources.required("memory"));
   report.problemDevices = readProblemDevices(resources.required("problemDevices"));
@@ -143,7 +145,8 @@ FaultsProfile readFaults(const Value& value) {
 
 MachineProfile readProfile(const Value& document) {
   const Object top =
-      document.object({"description", "windows", "systemName", "pci", "controllers", "resources", "faults"});
+      document.object({"description", "windows", "systemName", "pci", "controllers", "resources", "faults",
+                       "notes"});
   MachineProfile profile;
   if (const auto description = top.optional("description")) profile.description = description->line();
   profile.windows = readWindows(top.required("windows"));
@@ -151,9 +154,11 @@ MachineProfile readProfile(const Value& document) {
   profile.pci = readPci(top.required("pci"));
   if (const auto controllers = top.optional("controllers"))
     profile.controllers = profile_json::readControllers(*controllers, profile.pci);
-  readResources(top.required("resources"), profile.resources);
+  readResources(top.required("resources"), profile);
   profile.resources.language = profile.windows.language;
   if (const auto faults = top.optional("faults")) profile.faults = readFaults(*faults);
+  if (const auto notes = top.optional("notes"))
+    for (const Value& note : notes->list()) profile.notes.push_back(note.line());
   return profile;
 }
 

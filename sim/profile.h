@@ -78,7 +78,11 @@ struct MachineProfile {
   // The tool's report: io, memory and problemDevices in report order (language
   // and system name as given by windows and systemName).
   SystemReportDescription resources;
+  // The language of the report's headings when it is not the user-interface
+  // language's (resources.language in the profile).
+  std::optional<ReportLanguage> reportLanguage;
   FaultsProfile faults;
+  std::vector<std::string> notes;  // what a capture could not read, and why; the machine does not use them
 };
 
 struct ProfileError {

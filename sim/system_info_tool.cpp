@@ -16,8 +16,8 @@ int SystemInfoTool::run(const std::u16string&, const std::vector<std::u16string>
   if (report.empty()) return 1;
   if (writesNoFile) return 0;
   SystemReportDescription description = resources;
-  description.language =
-      facts_.language == os::kLangJapanese ? ReportLanguage::Japanese : ReportLanguage::English;
+  description.language = headings.value_or(facts_.language == os::kLangJapanese ? ReportLanguage::Japanese
+                                                                                 : ReportLanguage::English);
   auto asked = [&](std::u16string_view name) {
     return categories.find(u"+ALL") != std::u16string::npos ||
            categories.find(u"+" + foldCase(name)) != std::u16string::npos;

@@ -22,6 +22,8 @@ class SystemInfoTool {
 
   // The machine's resources as the tool reports them (the language is the machine's).
   SystemReportDescription resources;
+  // The language of the headings when it is not the user-interface language's.
+  std::optional<ReportLanguage> headings;
   // Fault: the tool writes nothing and ends with this status.
   std::optional<int> failure;
   // Fault: the tool ends with 0 as if it had written the report, but writes nothing.

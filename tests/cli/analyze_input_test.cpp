@@ -123,14 +123,14 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, BadUsage,
     ::testing::Values(
         Usage{"noCommand", {},
-              "spanfinder: a command is needed: analyze, search, controllers, link-speed, bios, report or machines; "
-              "see spanfinder --help\n"},
+              "spanfinder: a command is needed: analyze, search, controllers, link-speed, bios, capture, report or "
+              "machines; see spanfinder --help\n"},
         Usage{"noBiosCommand", {"bios"},
               "spanfinder: bios: a command is needed: read, compare, write, erase, info or file-info; see spanfinder "
               "bios --help\n"},
         Usage{"unknownCommand", {"foo", "--board", "KB20"},
               "spanfinder: unknown command 'foo' (the commands: analyze, search, controllers, link-speed, bios, "
-              "report or machines); see spanfinder --help\n"},
+              "capture, report or machines); see spanfinder --help\n"},
         Usage{"unknownBoard",
               {"analyze", "REPORT", "--board", "KB50", "--memory-address", "F2000000"},
               "spanfinder: --board: KB50 not in {KA10,KB20,KB40}\n"},

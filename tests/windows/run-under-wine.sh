@@ -65,6 +65,21 @@ run_checks() {  # run_checks [VARIABLE=VALUE...]: one run of the checks in that 
 }
 filter=("$@")
 run_checks
+# The profile spanfinder.exe captured of the model PC (tool_capture_test.cpp), replayed
+# by the native tool: the same blocks, messages and INI file as the program's Search.
+captured=$(find "$WINEPREFIX/drive_c" -path '*/spanfinder-checks/tool-capture/model-pc.json' 2>/dev/null | head -n 1)
+if [ -n "$captured" ]; then
+  native=${SPANFINDER_NATIVE_TOOL:-$here/../../build/native/bin/spanfinder}
+  echo "[ RUN      ] CaptureCrossCheck.TheNativeReplayGivesTheProgramsSearch"
+  if [ ! -x "$native" ]; then
+    echo "[  SKIPPED ] CaptureCrossCheck.TheNativeReplayGivesTheProgramsSearch (no native tool $native: make build)"
+  elif bash "$here/capture-cross-check.sh" "$native" "$(dirname "$captured")"; then
+    echo "[       OK ] CaptureCrossCheck.TheNativeReplayGivesTheProgramsSearch"
+  else
+    echo "[  FAILED  ] CaptureCrossCheck.TheNativeReplayGivesTheProgramsSearch"
+    status=1
+  fi
+fi
 # The checks that expect a Japanese user interface, in a run of their own: Wine takes
 # a process's user-interface language from the locale of its environment, here
 # ja_JP.UTF-8, compiled once into BUILD_DIR/locale.
