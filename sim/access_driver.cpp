@@ -59,21 +59,22 @@ struct AccessDriverParts {
 };
 
 const AccessHardware AccessDriver::kHardwareTable = {
-    nullptr,
-    [](void* c, std::uint16_t port) { return AccessDriverParts::ports(c).read32(port); },
-    [](void* c, std::uint16_t port, std::uint32_t value) { AccessDriverParts::ports(c).write32(port, value); },
-    [](void*, std::uint32_t address, std::uint32_t) -> volatile void* {
+    .context = nullptr,
+    .readPort32 = [](void* c, std::uint16_t port) { return AccessDriverParts::ports(c).read32(port); },
+    .writePort32 = [](void* c, std::uint16_t port,
+                      std::uint32_t value) { AccessDriverParts::ports(c).write32(port, value); },
+    .map = [](void*, std::uint32_t address, std::uint32_t) -> volatile void* {
       return reinterpret_cast<volatile void*>(kMappedTag | address);
     },
-    [](void*, volatile void*, std::uint32_t) {},
-    [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read8(physical(reg)); },
-    [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read32(physical(reg)); },
-    [](void* c, volatile void* reg, std::uint8_t value) { AccessDriverParts::memory(c).write8(physical(reg), value); },
-    [](void* c, volatile void* reg, std::uint32_t value) {
-      AccessDriverParts::memory(c).write32(physical(reg), value);
-    },
-    [](void*, std::uint32_t, std::uint32_t) { return 0; },  // the bus reaches no RAM here
-    [](void* c, std::uint32_t microseconds) { AccessDriverParts::stall(c, microseconds); },
+    .unmap = [](void*, volatile void*, std::uint32_t) {},
+    .read8 = [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read8(physical(reg)); },
+    .read32 = [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read32(physical(reg)); },
+    .write8 = [](void* c, volatile void* reg,
+                 std::uint8_t value) { AccessDriverParts::memory(c).write8(physical(reg), value); },
+    .write32 = [](void* c, volatile void* reg,
+                  std::uint32_t value) { AccessDriverParts::memory(c).write32(physical(reg), value); },
+    .isRam = [](void*, std::uint32_t, std::uint32_t) { return 0; },  // the bus reaches no RAM here
+    .stall = [](void* c, std::uint32_t microseconds) { AccessDriverParts::stall(c, microseconds); },
 };
 
 AccessDriver::AccessDriver(DeviceIo& devices, IoPorts& ports, PhysicalMemory& memory, Clock& clock)
