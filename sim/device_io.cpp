@@ -120,24 +120,26 @@ bool DeviceIo::deviceIoControl(os::Handle device, std::uint32_t code, const void
                                void* output, std::uint32_t outputSize, std::uint32_t* returned,
                                os::Overlapped* overlapped) {
   if (returned) *returned = 0;
-  std::shared_ptr<Device> target;
+  // Only the handler is taken: a driver outlives its device, whose record may go
+  // with its last handle while the request runs.
+  DeviceHandler* handler = nullptr;
   std::uint32_t access = 0;
   {
     std::lock_guard lock(mutex_);
     if (const DeviceHandle* h = deviceHandles_.find(device)) {
-      target = h->device;
+      handler = h->device->handler;
       access = h->access;
     }
   }
-  if (!target) return failWith(os::kErrorInvalidHandle, false);
+  if (!handler) return failWith(os::kErrorInvalidHandle, false);
   const std::uint32_t needed = (code >> 14) & 3;
   if (((needed & kFileReadAccess) && !(access & os::kFileReadData)) ||
       ((needed & kFileWriteAccess) && !(access & os::kFileWriteData)))
     return failWith(os::kErrorAccessDenied, false);
   if ((inputSize && !input) || (outputSize && !output)) return failWith(os::kErrorInvalidParameter, false);
   std::uint32_t done = 0;
-  const std::uint32_t error = target->handler->control(code, static_cast<const std::uint8_t*>(input), inputSize,
-                                                       static_cast<std::uint8_t*>(output), outputSize, &done);
+  const std::uint32_t error = handler->control(code, static_cast<const std::uint8_t*>(input), inputSize,
+                                               static_cast<std::uint8_t*>(output), outputSize, &done);
   if (overlapped) {
     overlapped->internal = error;
     overlapped->internalHigh = done;
@@ -158,19 +160,15 @@ os::Handle DeviceIo::createEventA(bool, bool initiallySignalled, const char*) {
   return events_.open(Event{initiallySignalled});
 }
 
-bool DeviceIo::setEvent(os::Handle event) {
-  std::lock_guard lock(mutex_);
-  Event* e = events_.find(event);
-  if (!e) return failWith(os::kErrorInvalidHandle, false);
-  e->signalled = true;
-  return true;
-}
+bool DeviceIo::setEvent(os::Handle event) { return signal(event, true); }
 
-bool DeviceIo::resetEvent(os::Handle event) {
+bool DeviceIo::resetEvent(os::Handle event) { return signal(event, false); }
+
+bool DeviceIo::signal(os::Handle event, bool signalled) {
   std::lock_guard lock(mutex_);
   Event* e = events_.find(event);
   if (!e) return failWith(os::kErrorInvalidHandle, false);
-  e->signalled = false;
+  e->signalled = signalled;
   return true;
 }
 

@@ -79,6 +79,7 @@ class DeviceIo final : public os::DeviceIo {
   };
 
   bool sharingAllows(const Device& device, std::uint32_t access, std::uint32_t share) const;
+  bool signal(os::Handle event, bool signalled);
 
   mutable std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Device>> devices_;

@@ -226,16 +226,10 @@ bool DeviceSetup::setDeviceRegistryPropertyA(os::Handle set, os::DevInfoData* da
   const bool remove = !buffer;
   switch (property) {
     case os::kSpdrpDeviceDesc:
-      if (remove)
-        node->description.reset();
-      else
-        node->description = textOf(buffer, size);
+      node->description = remove ? std::nullopt : std::optional(textOf(buffer, size));
       return true;
     case os::kSpdrpLowerFilters:
-      if (remove)
-        node->lowerFilters.reset();
-      else
-        node->lowerFilters = multiTextOf(buffer, size);
+      node->lowerFilters = remove ? std::nullopt : std::optional(multiTextOf(buffer, size));
       return true;
     default:
       return failWith(os::kErrorInvalidRegProperty, false);
