@@ -1,5 +1,7 @@
 #include "sim/device_io.h"
 
+#include <mutex>
+
 #include "os/files.h"
 #include "sim/win_names.h"
 

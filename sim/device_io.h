@@ -15,11 +15,11 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "os/device_io.h"
 #include "sim/handle_table.h"
+#include "sim/spin_lock.h"
 
 namespace sim {
 
@@ -81,7 +81,7 @@ class DeviceIo final : public os::DeviceIo {
   bool sharingAllows(const Device& device, std::uint32_t access, std::uint32_t share) const;
   bool signal(os::Handle event, bool signalled);
 
-  mutable std::mutex mutex_;
+  mutable SpinLock mutex_;
   std::map<std::string, std::shared_ptr<Device>> devices_;
   std::map<std::string, std::uint32_t> openFaults_;
   HandleTable<DeviceHandle> deviceHandles_{HandleKind::Device};
