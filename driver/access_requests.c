@@ -220,7 +220,7 @@ uint32_t serveAccessRequest(const AccessHardware* hw, AccessReach* reach, uint32
   uint8_t* buffer = (uint8_t*)systemBuffer;
   const Shape* shape = NULL;
   *returned = 0;
-  for (uint32_t i = 0; i < sizeof kShapes / sizeof kShapes[0]; ++i)
+  for (uint32_t i = 0; i < sizeof kShapes / sizeof kShapes[0] && !shape; ++i)
     if (kShapes[i].code == code) shape = &kShapes[i];
   if (!shape) return ACS_STATUS_INVALID_DEVICE_REQUEST;
   if (inputSize != shape->input || outputSize != shape->output || !buffer) return ACS_STATUS_INVALID_PARAMETER;

@@ -81,8 +81,9 @@ static void stall(void* context, uint32_t microseconds) {
 }
 
 const AccessHardware* driverHardware(void) {
-  static const AccessHardware hardware = {NULL,  readPort32, writePort32, mapDevice, unmapDevice, read8,
-                                          read32, write8,    write32,     isRam,     stall};
+  static const AccessHardware hardware = {.context = NULL, .readPort32 = readPort32, .writePort32 = writePort32,
+                                          .map = mapDevice, .unmap = unmapDevice, .read8 = read8, .read32 = read32,
+                                          .write8 = write8, .write32 = write32, .isRam = isRam, .stall = stall};
   return &hardware;
 }
 

@@ -15,17 +15,7 @@ bool isBlockRequest(std::uint32_t code) { return code == sim::access::kReadBlock
 
 }  // namespace
 
-BiosWorkerWatch::BiosWorkerWatch(sim::Machine& machine) : machine_(machine) {
-  machine_.accessDriver.onRequest([gate = gate_](std::uint32_t code, std::uint64_t earlier) {
-    if (!isBlockRequest(code)) return;
-    std::unique_lock lock(gate->mutex);
-    if (gate->open || static_cast<std::int64_t>(earlier) != gate->holdAt) return;
-    gate->holding = true;
-    gate->changed.notify_all();
-    gate->changed.wait(lock, [&] { return gate->open; });
-    gate->holding = false;
-  });
-}
+BiosWorkerWatch::BiosWorkerWatch(sim::Machine& machine) : machine_(machine) {}
 
 BiosWorkerWatch::~BiosWorkerWatch() {
   {
@@ -41,9 +31,23 @@ void BiosWorkerWatch::holdBefore(std::int64_t block) {
   machine_.accessDriver.resetCounts();
   completionsBefore_ = completions();
   toWindowsBefore_ = machine_.threads.posted().size();
-  std::lock_guard lock(gate_->mutex);
-  gate_->holdAt = block;
-  gate_->open = block < 0;
+  {
+    std::lock_guard lock(gate_->mutex);
+    gate_->holdAt = block;
+    gate_->open = block < 0;
+  }
+  // Only a worker to be held has its requests watched: the searches' many requests
+  // go by unhooked.
+  if (block < 0) return machine_.accessDriver.onRequest(nullptr);
+  machine_.accessDriver.onRequest([gate = gate_](std::uint32_t code, std::uint64_t earlier) {
+    if (!isBlockRequest(code)) return;
+    std::unique_lock lock(gate->mutex);
+    if (gate->open || static_cast<std::int64_t>(earlier) != gate->holdAt) return;
+    gate->holding = true;
+    gate->changed.notify_all();
+    gate->changed.wait(lock, [&] { return gate->open; });
+    gate->holding = false;
+  });
 }
 
 bool BiosWorkerWatch::held() const {

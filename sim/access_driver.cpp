@@ -59,21 +59,22 @@ struct AccessDriverParts {
 };
 
 const AccessHardware AccessDriver::kHardwareTable = {
-    nullptr,
-    [](void* c, std::uint16_t port) { return AccessDriverParts::ports(c).read32(port); },
-    [](void* c, std::uint16_t port, std::uint32_t value) { AccessDriverParts::ports(c).write32(port, value); },
-    [](void*, std::uint32_t address, std::uint32_t) -> volatile void* {
+    .context = nullptr,
+    .readPort32 = [](void* c, std::uint16_t port) { return AccessDriverParts::ports(c).read32(port); },
+    .writePort32 = [](void* c, std::uint16_t port,
+                      std::uint32_t value) { AccessDriverParts::ports(c).write32(port, value); },
+    .map = [](void*, std::uint32_t address, std::uint32_t) -> volatile void* {
       return reinterpret_cast<volatile void*>(kMappedTag | address);
     },
-    [](void*, volatile void*, std::uint32_t) {},
-    [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read8(physical(reg)); },
-    [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read32(physical(reg)); },
-    [](void* c, volatile void* reg, std::uint8_t value) { AccessDriverParts::memory(c).write8(physical(reg), value); },
-    [](void* c, volatile void* reg, std::uint32_t value) {
-      AccessDriverParts::memory(c).write32(physical(reg), value);
-    },
-    [](void*, std::uint32_t, std::uint32_t) { return 0; },  // the bus reaches no RAM here
-    [](void* c, std::uint32_t microseconds) { AccessDriverParts::stall(c, microseconds); },
+    .unmap = [](void*, volatile void*, std::uint32_t) {},
+    .read8 = [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read8(physical(reg)); },
+    .read32 = [](void* c, volatile void* reg) { return AccessDriverParts::memory(c).read32(physical(reg)); },
+    .write8 = [](void* c, volatile void* reg,
+                 std::uint8_t value) { AccessDriverParts::memory(c).write8(physical(reg), value); },
+    .write32 = [](void* c, volatile void* reg,
+                  std::uint32_t value) { AccessDriverParts::memory(c).write32(physical(reg), value); },
+    .isRam = [](void*, std::uint32_t, std::uint32_t) { return 0; },  // the bus reaches no RAM here
+    .stall = [](void* c, std::uint32_t microseconds) { AccessDriverParts::stall(c, microseconds); },
 };
 
 AccessDriver::AccessDriver(DeviceIo& devices, IoPorts& ports, PhysicalMemory& memory, Clock& clock)
@@ -138,7 +139,9 @@ std::uint32_t AccessDriver::lastCode() const {
 
 std::array<std::uint8_t, access::kRecordSize> AccessDriver::lastInput() const {
   std::lock_guard lock(mutex_);
-  return lastInput_;
+  std::array<std::uint8_t, access::kRecordSize> input{};
+  std::copy_n(lastInput_.begin(), lastInputKept_, input.begin());
+  return input;
 }
 
 std::uint32_t AccessDriver::lastInputSize() const {
@@ -192,9 +195,8 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
   lastCode_ = code;
   lastInputSize_ = inputSize;
   lastOutputSize_ = outputSize;
-  const std::uint32_t kept = input ? std::min<std::uint32_t>(inputSize, access::kRecordSize) : 0;
-  if (kept) std::memcpy(lastInput_.data(), input, kept);
-  std::fill(lastInput_.begin() + kept, lastInput_.end(), std::uint8_t{0});
+  lastInputKept_ = input ? std::min<std::uint32_t>(inputSize, access::kRecordSize) : 0;
+  if (lastInputKept_) std::memcpy(lastInput_.data(), input, lastInputKept_);
   if (failuresLeft_ != 0) {
     if (failuresLeft_ > 0) --failuresLeft_;
     return failure_;
@@ -216,16 +218,19 @@ std::uint32_t AccessDriver::control(std::uint32_t code, const std::uint8_t* inpu
 std::uint32_t AccessDriver::serve(std::uint32_t code, const std::uint8_t* input, std::uint32_t inputSize,
                                   std::uint8_t* output, std::uint32_t outputSize, std::uint32_t* returned) {
   const std::uint32_t size = std::max(inputSize, outputSize);
-  std::array<std::uint8_t, access::kRecordSize> small;  // as Windows: not cleared beyond the input
+  std::array<std::uint8_t, access::kRecordSize> small;
   std::vector<std::uint8_t> large;
   std::uint8_t* buffer = nullptr;
   if (size > small.size()) {
     large.assign(size, 0);
     buffer = large.data();
+    if (inputSize) std::memcpy(buffer, input, inputSize);
   } else if (size > 0) {
+    // The input is in lastInput_ already. Beyond it the buffer holds what earlier
+    // requests left there, as Windows does not clear it either.
+    small = lastInput_;
     buffer = small.data();
   }
-  if (inputSize) std::memcpy(buffer, input, inputSize);
   std::uint32_t done = 0;
   const std::uint32_t status = serveAccessRequest(&hardware_, &reach_, code, buffer, inputSize, outputSize, &done);
   if (status != 0) return errorOf(status);

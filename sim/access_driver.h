@@ -120,7 +120,8 @@ class AccessDriver final : public KernelDriver, public DeviceHandler {
   std::array<std::uint64_t, 16> perFunction_{};      // the driver's codes, by function number
   std::map<std::uint32_t, std::uint64_t> perOther_;  // any other code
   std::uint32_t lastCode_ = 0;
-  std::array<std::uint8_t, access::kRecordSize> lastInput_{};
+  std::array<std::uint8_t, access::kRecordSize> lastInput_{};  // valid for its first lastInputKept_ bytes
+  std::uint32_t lastInputKept_ = 0;
   std::uint32_t lastInputSize_ = 0;
   std::uint32_t lastOutputSize_ = 0;
   std::uint64_t stalled_ = 0;

@@ -1,17 +1,12 @@
 #include "sim/device_io.h"
 
+#include <mutex>
+
 #include "os/files.h"
 #include "sim/win_names.h"
 
 namespace sim {
 namespace {
-
-// Handles are tagged slot numbers, far from the addresses other tables hand out.
-constexpr std::uintptr_t kDeviceTag = 0x0D000000;
-constexpr std::uintptr_t kEventTag = 0x0E000000;
-constexpr std::uintptr_t kSlotMask = 0x00FFFFFF;
-
-os::Handle makeHandle(std::uintptr_t tag, std::size_t slot) { return reinterpret_cast<os::Handle>(tag | (slot + 1)); }
 
 constexpr std::uint32_t kGenericAll = 0x10000000u;
 constexpr std::uint32_t kMaximumAllowed = 0x02000000u;
@@ -25,13 +20,6 @@ std::uint32_t dataAccess(std::uint32_t access) {
   if (access & (os::kGenericRead | kGenericAll | kMaximumAllowed)) data |= os::kFileReadData;
   if (access & (os::kGenericWrite | kGenericAll | kMaximumAllowed)) data |= os::kFileWriteData;
   return data;
-}
-
-bool slotOf(os::Handle handle, std::uintptr_t tag, std::size_t* slot) {
-  const auto raw = reinterpret_cast<std::uintptr_t>(handle);
-  if ((raw & ~kSlotMask) != tag || (raw & kSlotMask) == 0) return false;
-  *slot = (raw & kSlotMask) - 1;
-  return true;
 }
 
 }  // namespace
@@ -66,9 +54,9 @@ bool DeviceIo::deviceExists(std::string_view name) const {
 
 int DeviceIo::openHandles(std::string_view name) const {
   std::lock_guard lock(mutex_);
+  const std::string folded = foldName(name);
   int count = 0;
-  for (const auto& h : deviceHandles_)
-    if (h.device && h.device->name == foldName(name)) ++count;
+  deviceHandles_.forEach([&](const DeviceHandle& h) { count += h.device->name == folded ? 1 : 0; });
   return count;
 }
 
@@ -81,19 +69,21 @@ void DeviceIo::failEvents(int count) {
 // such a handle constrains no later open.
 bool DeviceIo::sharingAllows(const Device& device, std::uint32_t access, std::uint32_t share) const {
   if (access == 0) return true;
-  for (const auto& h : deviceHandles_) {
-    if (h.device.get() != &device || h.access == 0) continue;
-    if ((access & os::kFileReadData) && !(h.share & os::kFileShareRead)) return false;
-    if ((access & os::kFileWriteData) && !(h.share & os::kFileShareWrite)) return false;
-    if ((h.access & os::kFileReadData) && !(share & os::kFileShareRead)) return false;
-    if ((h.access & os::kFileWriteData) && !(share & os::kFileShareWrite)) return false;
-  }
-  return true;
+  bool allowed = true;
+  deviceHandles_.forEach([&](const DeviceHandle& h) {
+    if (h.device.get() != &device || h.access == 0) return;
+    if (((access & os::kFileReadData) && !(h.share & os::kFileShareRead)) ||
+        ((access & os::kFileWriteData) && !(h.share & os::kFileShareWrite)) ||
+        ((h.access & os::kFileReadData) && !(share & os::kFileShareRead)) ||
+        ((h.access & os::kFileWriteData) && !(share & os::kFileShareWrite)))
+      allowed = false;
+  });
+  return allowed;
 }
 
 int DeviceIo::eventsOpen() const {
   std::lock_guard lock(mutex_);
-  return eventsOpen_;
+  return events_.openCount();
 }
 
 std::uint64_t DeviceIo::eventsCreated() const {
@@ -125,57 +115,33 @@ os::Handle DeviceIo::createFileA(std::string_view deviceName, std::uint32_t acce
   const std::uint32_t wanted = dataAccess(access);
   if (!sharingAllows(*it->second, wanted, share)) return failWith(os::kErrorSharingViolation, os::invalidHandle());
   ++it->second->openHandles;
-  const DeviceHandle opened{it->second, wanted, share};
-  for (std::size_t slot = 0; slot < deviceHandles_.size(); ++slot) {
-    if (!deviceHandles_[slot].device) {
-      deviceHandles_[slot] = opened;
-      return makeHandle(kDeviceTag, slot);
-    }
-  }
-  deviceHandles_.push_back(opened);
-  return makeHandle(kDeviceTag, deviceHandles_.size() - 1);
-}
-
-const DeviceIo::DeviceHandle* DeviceIo::handleOf(os::Handle handle) const {
-  std::size_t slot = 0;
-  if (!slotOf(handle, kDeviceTag, &slot) || slot >= deviceHandles_.size() || !deviceHandles_[slot].device)
-    return nullptr;
-  return &deviceHandles_[slot];
-}
-
-std::shared_ptr<DeviceIo::Device> DeviceIo::deviceOf(os::Handle handle) const {
-  const DeviceHandle* h = handleOf(handle);
-  return h ? h->device : nullptr;
-}
-
-DeviceIo::Event* DeviceIo::eventOf(os::Handle handle) {
-  std::size_t slot = 0;
-  if (!slotOf(handle, kEventTag, &slot) || slot >= events_.size() || !events_[slot].open) return nullptr;
-  return &events_[slot];
+  return deviceHandles_.open(DeviceHandle{it->second, wanted, share});
 }
 
 bool DeviceIo::deviceIoControl(os::Handle device, std::uint32_t code, const void* input, std::uint32_t inputSize,
                                void* output, std::uint32_t outputSize, std::uint32_t* returned,
                                os::Overlapped* overlapped) {
   if (returned) *returned = 0;
-  std::shared_ptr<Device> target;
+  // Only the handler is taken: a driver outlives its device, whose record may go
+  // with its last handle while the request runs.
+  DeviceHandler* handler = nullptr;
   std::uint32_t access = 0;
   {
     std::lock_guard lock(mutex_);
-    if (const DeviceHandle* h = handleOf(device)) {
-      target = h->device;
+    if (const DeviceHandle* h = deviceHandles_.find(device)) {
+      handler = h->device->handler;
       access = h->access;
     }
   }
-  if (!target) return failWith(os::kErrorInvalidHandle, false);
+  if (!handler) return failWith(os::kErrorInvalidHandle, false);
   const std::uint32_t needed = (code >> 14) & 3;
   if (((needed & kFileReadAccess) && !(access & os::kFileReadData)) ||
       ((needed & kFileWriteAccess) && !(access & os::kFileWriteData)))
     return failWith(os::kErrorAccessDenied, false);
   if ((inputSize && !input) || (outputSize && !output)) return failWith(os::kErrorInvalidParameter, false);
   std::uint32_t done = 0;
-  const std::uint32_t error = target->handler->control(code, static_cast<const std::uint8_t*>(input), inputSize,
-                                                       static_cast<std::uint8_t*>(output), outputSize, &done);
+  const std::uint32_t error = handler->control(code, static_cast<const std::uint8_t*>(input), inputSize,
+                                               static_cast<std::uint8_t*>(output), outputSize, &done);
   if (overlapped) {
     overlapped->internal = error;
     overlapped->internalHigh = done;
@@ -192,52 +158,31 @@ os::Handle DeviceIo::createEventA(bool, bool initiallySignalled, const char*) {
     if (eventFailures_ > 0) --eventFailures_;
     return failWith<os::Handle>(os::kErrorNotEnoughMemory, nullptr);
   }
-  std::size_t slot = events_.size();
-  if (!freeEvents_.empty()) {
-    slot = freeEvents_.back();
-    freeEvents_.pop_back();
-  } else {
-    events_.emplace_back();
-  }
-  events_[slot] = Event{true, initiallySignalled};
-  ++eventsOpen_;
   ++eventsCreated_;
-  return makeHandle(kEventTag, slot);
+  return events_.open(Event{initiallySignalled});
 }
 
-bool DeviceIo::setEvent(os::Handle event) {
-  std::lock_guard lock(mutex_);
-  Event* e = eventOf(event);
-  if (!e) return failWith(os::kErrorInvalidHandle, false);
-  e->signalled = true;
-  return true;
-}
+bool DeviceIo::setEvent(os::Handle event) { return signal(event, true); }
 
-bool DeviceIo::resetEvent(os::Handle event) {
+bool DeviceIo::resetEvent(os::Handle event) { return signal(event, false); }
+
+bool DeviceIo::signal(os::Handle event, bool signalled) {
   std::lock_guard lock(mutex_);
-  Event* e = eventOf(event);
+  Event* e = events_.find(event);
   if (!e) return failWith(os::kErrorInvalidHandle, false);
-  e->signalled = false;
+  e->signalled = signalled;
   return true;
 }
 
 bool DeviceIo::closeHandle(os::Handle handle) {
   std::unique_lock lock(mutex_);
-  std::size_t slot = 0;
-  if (Event* e = eventOf(handle)) {
-    e->open = false;
-    --eventsOpen_;
-    slotOf(handle, kEventTag, &slot);
-    freeEvents_.push_back(slot);
-    return true;
-  }
-  std::shared_ptr<Device> device = deviceOf(handle);
-  if (!device) return failWith(os::kErrorInvalidHandle, false);
-  slotOf(handle, kDeviceTag, &slot);
-  deviceHandles_[slot] = DeviceHandle{};
-  if (--device->openHandles > 0 || !device->deleted || !device->whenGone) return true;
-  auto whenGone = std::move(device->whenGone);
-  device->whenGone = nullptr;
+  if (events_.close(handle)) return true;
+  const std::optional<DeviceHandle> closed = deviceHandles_.close(handle);
+  if (!closed) return failWith(os::kErrorInvalidHandle, false);
+  Device& device = *closed->device;
+  if (--device.openHandles > 0 || !device.deleted || !device.whenGone) return true;
+  auto whenGone = std::move(device.whenGone);
+  device.whenGone = nullptr;
   lock.unlock();
   whenGone();
   return true;

@@ -15,11 +15,11 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "os/device_io.h"
+#include "sim/handle_table.h"
+#include "sim/spin_lock.h"
 
 namespace sim {
 
@@ -70,27 +70,22 @@ class DeviceIo final : public os::DeviceIo {
     std::function<void()> whenGone;
   };
   struct Event {
-    bool open = false;
     bool signalled = false;
   };
   struct DeviceHandle {
-    std::shared_ptr<Device> device;  // null when the slot is free
-    std::uint32_t access = 0;        // kFileReadData | kFileWriteData
+    std::shared_ptr<Device> device;
+    std::uint32_t access = 0;  // kFileReadData | kFileWriteData
     std::uint32_t share = 0;
   };
 
   bool sharingAllows(const Device& device, std::uint32_t access, std::uint32_t share) const;
-  const DeviceHandle* handleOf(os::Handle handle) const;
-  std::shared_ptr<Device> deviceOf(os::Handle handle) const;
-  Event* eventOf(os::Handle handle);
+  bool signal(os::Handle event, bool signalled);
 
-  mutable std::mutex mutex_;
+  mutable SpinLock mutex_;
   std::map<std::string, std::shared_ptr<Device>> devices_;
   std::map<std::string, std::uint32_t> openFaults_;
-  std::vector<DeviceHandle> deviceHandles_;  // slot per handle
-  std::vector<Event> events_;
-  std::vector<std::size_t> freeEvents_;
-  int eventsOpen_ = 0;
+  HandleTable<DeviceHandle> deviceHandles_{HandleKind::Device};
+  HandleTable<Event> events_{HandleKind::Event};
   int eventFailures_ = 0;
   std::uint64_t eventsCreated_ = 0;
 };

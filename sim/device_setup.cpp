@@ -8,19 +8,6 @@
 namespace sim {
 namespace {
 
-constexpr std::uintptr_t kSetTag = 0x0B000000;
-constexpr std::uintptr_t kKeyTag = 0x0A000000;
-constexpr std::uintptr_t kSlotMask = 0x00FFFFFF;
-
-os::Handle makeHandle(std::uintptr_t tag, std::size_t slot) { return reinterpret_cast<os::Handle>(tag | (slot + 1)); }
-
-bool slotOf(os::Handle handle, std::uintptr_t tag, std::size_t* slot) {
-  const auto raw = reinterpret_cast<std::uintptr_t>(handle);
-  if ((raw & ~kSlotMask) != tag || (raw & kSlotMask) == 0) return false;
-  *slot = (raw & kSlotMask) - 1;
-  return true;
-}
-
 std::vector<std::uint8_t> textBytes(const std::string& text) {
   std::vector<std::uint8_t> bytes(text.begin(), text.end());
   bytes.push_back(0);
@@ -139,26 +126,16 @@ void DeviceSetup::failClassDevs(std::uint32_t error) {
 
 int DeviceSetup::openSets() const {
   std::lock_guard lock(mutex_);
-  int count = 0;
-  for (const InfoSet& set : sets_) count += set.open ? 1 : 0;
-  return count;
+  return sets_.openCount();
 }
 
 int DeviceSetup::openKeys() const {
   std::lock_guard lock(mutex_);
-  int count = 0;
-  for (const OpenKey& key : keys_) count += key.open ? 1 : 0;
-  return count;
-}
-
-DeviceSetup::InfoSet* DeviceSetup::setOf(os::Handle set) {
-  std::size_t slot = 0;
-  if (!slotOf(set, kSetTag, &slot) || slot >= sets_.size() || !sets_[slot].open) return nullptr;
-  return &sets_[slot];
+  return keys_.openCount();
 }
 
 DeviceNode* DeviceSetup::nodeOf(os::Handle set, const os::DevInfoData* data, std::uint32_t* error) {
-  const InfoSet* s = setOf(set);
+  const InfoSet* s = sets_.find(set);
   if (!s) {
     *error = os::kErrorInvalidHandle;
     return nullptr;
@@ -179,26 +156,18 @@ os::Handle DeviceSetup::getClassDevsA(const os::Guid* classGuid, const char*, os
   const bool allClasses = (flags & os::kDigcfAllClasses) != 0;
   if (!classGuid && !allClasses) return failWith(os::kErrorInvalidParameter, os::invalidHandle());
   InfoSet set;
-  set.open = true;
   for (std::size_t i = 0; i < nodes_.size(); ++i) {
     const DeviceNode& node = nodes_[i];
     if (!allClasses && !(node.classGuid == *classGuid)) continue;
     if ((flags & os::kDigcfPresent) && !node.present) continue;
     set.nodes.push_back(i);
   }
-  for (std::size_t slot = 0; slot < sets_.size(); ++slot) {
-    if (!sets_[slot].open) {
-      sets_[slot] = std::move(set);
-      return makeHandle(kSetTag, slot);
-    }
-  }
-  sets_.push_back(std::move(set));
-  return makeHandle(kSetTag, sets_.size() - 1);
+  return sets_.open(std::move(set));
 }
 
 bool DeviceSetup::enumDeviceInfo(os::Handle set, std::uint32_t index, os::DevInfoData* data) {
   std::lock_guard lock(mutex_);
-  const InfoSet* s = setOf(set);
+  const InfoSet* s = sets_.find(set);
   if (!s) return failWith(os::kErrorInvalidHandle, false);
   if (!data || data->cbSize != sizeof(os::DevInfoData)) return failWith(os::kErrorInvalidUserBuffer, false);
   if (index >= s->nodes.size()) return failWith(os::kErrorNoMoreItems, false);
@@ -257,16 +226,10 @@ bool DeviceSetup::setDeviceRegistryPropertyA(os::Handle set, os::DevInfoData* da
   const bool remove = !buffer;
   switch (property) {
     case os::kSpdrpDeviceDesc:
-      if (remove)
-        node->description.reset();
-      else
-        node->description = textOf(buffer, size);
+      node->description = remove ? std::nullopt : std::optional(textOf(buffer, size));
       return true;
     case os::kSpdrpLowerFilters:
-      if (remove)
-        node->lowerFilters.reset();
-      else
-        node->lowerFilters = multiTextOf(buffer, size);
+      node->lowerFilters = remove ? std::nullopt : std::optional(multiTextOf(buffer, size));
       return true;
     default:
       return failWith(os::kErrorInvalidRegProperty, false);
@@ -284,61 +247,40 @@ os::Handle DeviceSetup::openDevRegKey(os::Handle set, os::DevInfoData* data, std
     return failWith(os::kErrorInvalidFlags, os::invalidHandle());
   // SetupDiOpenDevRegKey opens; it never creates the key.
   if (keyType == os::kDiregDev && !node->hasHardwareKey) return failWith(os::kErrorKeyDoesNotExist, os::invalidHandle());
-  OpenKey opened{true, 0, keyType == os::kDiregDev, access};
-  for (std::size_t i = 0; i < nodes_.size(); ++i)
-    if (&nodes_[i] == node) opened.node = i;
-  for (std::size_t slot = 0; slot < keys_.size(); ++slot) {
-    if (!keys_[slot].open) {
-      keys_[slot] = opened;
-      return makeHandle(kKeyTag, slot);
-    }
-  }
-  keys_.push_back(opened);
-  return makeHandle(kKeyTag, keys_.size() - 1);
+  return keys_.open(OpenKey{keyType == os::kDiregDev ? &node->hardwareKey : &node->driverKey, access});
 }
 
 bool DeviceSetup::destroyDeviceInfoList(os::Handle set) {
   std::lock_guard lock(mutex_);
-  InfoSet* s = setOf(set);
-  if (!s) return failWith(os::kErrorInvalidHandle, false);
-  *s = InfoSet{};
+  if (!sets_.close(set)) return failWith(os::kErrorInvalidHandle, false);
   return true;
-}
-
-RegistryKey* DeviceSetup::keyOf(os::Handle key, std::uint32_t* access) {
-  std::size_t slot = 0;
-  if (!slotOf(key, kKeyTag, &slot) || slot >= keys_.size() || !keys_[slot].open) return nullptr;
-  *access = keys_[slot].access;
-  DeviceNode& node = nodes_[keys_[slot].node];
-  return keys_[slot].hardware ? &node.hardwareKey : &node.driverKey;
 }
 
 std::int32_t DeviceSetup::regSetValueExA(os::Handle key, const char* name, std::uint32_t type,
                                          const std::uint8_t* data, std::uint32_t size) {
   std::lock_guard lock(mutex_);
-  std::uint32_t access = 0;
-  RegistryKey* values = keyOf(key, &access);
-  if (!values) return static_cast<std::int32_t>(os::kErrorInvalidHandle);
-  if (!(access & os::kKeySetValue)) return static_cast<std::int32_t>(os::kErrorAccessDenied);
+  const OpenKey* opened = keys_.find(key);
+  if (!opened) return static_cast<std::int32_t>(os::kErrorInvalidHandle);
+  if (!(opened->access & os::kKeySetValue)) return static_cast<std::int32_t>(os::kErrorAccessDenied);
   if (!data && size != 0) return static_cast<std::int32_t>(os::kErrorInvalidParameter);
   const std::string valueName = name ? name : "";
+  RegistryKey& values = *opened->values;
   RegistryValue value{type, std::vector<std::uint8_t>(data, data + size)};
-  if (const auto it = findValue(*values, valueName); it != values->end())
+  if (const auto it = findValue(values, valueName); it != values.end())
     it->second = std::move(value);
   else
-    (*values)[valueName] = std::move(value);
+    values[valueName] = std::move(value);
   return 0;
 }
 
 std::int32_t DeviceSetup::regQueryValueExA(os::Handle key, const char* name, std::uint32_t* type, std::uint8_t* data,
                                            std::uint32_t* size) {
   std::lock_guard lock(mutex_);
-  std::uint32_t access = 0;
-  RegistryKey* values = keyOf(key, &access);
-  if (!values) return static_cast<std::int32_t>(os::kErrorInvalidHandle);
-  if (!(access & os::kKeyQueryValue)) return static_cast<std::int32_t>(os::kErrorAccessDenied);
-  const auto it = findValue(*values, name ? name : "");
-  if (it == values->end()) return static_cast<std::int32_t>(os::kErrorFileNotFound);
+  const OpenKey* opened = keys_.find(key);
+  if (!opened) return static_cast<std::int32_t>(os::kErrorInvalidHandle);
+  if (!(opened->access & os::kKeyQueryValue)) return static_cast<std::int32_t>(os::kErrorAccessDenied);
+  const auto it = findValue(*opened->values, name ? name : "");
+  if (it == opened->values->end()) return static_cast<std::int32_t>(os::kErrorFileNotFound);
   if (type) *type = it->second.type;
   const auto needed = static_cast<std::uint32_t>(it->second.data.size());
   if (!size) return data ? static_cast<std::int32_t>(os::kErrorInvalidParameter) : 0;
@@ -352,11 +294,7 @@ std::int32_t DeviceSetup::regQueryValueExA(os::Handle key, const char* name, std
 
 std::int32_t DeviceSetup::regCloseKey(os::Handle key) {
   std::lock_guard lock(mutex_);
-  std::size_t slot = 0;
-  if (!slotOf(key, kKeyTag, &slot) || slot >= keys_.size() || !keys_[slot].open)
-    return static_cast<std::int32_t>(os::kErrorInvalidHandle);
-  keys_[slot].open = false;
-  return 0;
+  return keys_.close(key) ? 0 : static_cast<std::int32_t>(os::kErrorInvalidHandle);
 }
 
 }  // namespace sim

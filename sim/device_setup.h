@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "os/device_setup.h"
+#include "sim/handle_table.h"
 #include "sim/pci_bus.h"
 
 namespace sim {
@@ -86,24 +87,19 @@ class DeviceSetup final : public os::DeviceSetup {
 
  private:
   struct InfoSet {
-    bool open = false;
     std::vector<std::size_t> nodes;  // indexes into nodes_
   };
   struct OpenKey {
-    bool open = false;
-    std::size_t node = 0;
-    bool hardware = true;
+    RegistryKey* values = nullptr;  // nodes stay where they are
     std::uint32_t access = 0;
   };
 
-  InfoSet* setOf(os::Handle set);
   DeviceNode* nodeOf(os::Handle set, const os::DevInfoData* data, std::uint32_t* error);
-  RegistryKey* keyOf(os::Handle key, std::uint32_t* access);
 
   mutable std::mutex mutex_;
   std::deque<DeviceNode> nodes_;
-  std::vector<InfoSet> sets_;
-  std::vector<OpenKey> keys_;
+  HandleTable<InfoSet> sets_{HandleKind::DeviceInfoSet};
+  HandleTable<OpenKey> keys_{HandleKind::RegistryKey};
   std::uint32_t classDevsFault_ = 0;
 };
 

@@ -10,9 +10,6 @@
 namespace sim {
 namespace {
 
-constexpr std::uintptr_t kHandleTag = 0x0C000000;
-constexpr std::uintptr_t kSlotMask = 0x00FFFFFF;
-
 bool empty(const char* text) { return !text || !*text; }
 
 std::string fileNameOf(const std::string& path) {
@@ -54,9 +51,7 @@ ServiceManager::History ServiceManager::history(std::string_view name) const {
 
 int ServiceManager::openHandles() const {
   std::lock_guard lock(mutex_);
-  int count = 0;
-  for (const auto& h : handles_) count += h.open ? 1 : 0;
-  return count;
+  return handles_.openCount();
 }
 
 void ServiceManager::failStarts(std::string_view name, std::uint32_t error, int count) {
@@ -65,24 +60,12 @@ void ServiceManager::failStarts(std::string_view name, std::uint32_t error, int 
 }
 
 os::Handle ServiceManager::newHandle(OpenHandle handle) {
-  handle.open = true;
   if (!handle.manager) ++services_.at(handle.key).handles;
-  std::size_t slot = 0;
-  while (slot < handles_.size() && handles_[slot].open) ++slot;
-  if (slot == handles_.size()) handles_.emplace_back();
-  handles_[slot] = std::move(handle);
-  return reinterpret_cast<os::Handle>(kHandleTag | (slot + 1));
-}
-
-ServiceManager::OpenHandle* ServiceManager::handleOf(os::Handle handle) {
-  const auto raw = reinterpret_cast<std::uintptr_t>(handle);
-  if ((raw & ~kSlotMask) != kHandleTag || (raw & kSlotMask) == 0) return nullptr;
-  const std::size_t slot = (raw & kSlotMask) - 1;
-  return slot < handles_.size() && handles_[slot].open ? &handles_[slot] : nullptr;
+  return handles_.open(std::move(handle));
 }
 
 ServiceManager::Entry* ServiceManager::serviceOf(os::Handle handle) {
-  OpenHandle* h = handleOf(handle);
+  const OpenHandle* h = handles_.find(handle);
   if (!h || h->manager) return nullptr;
   const auto it = services_.find(h->key);
   return it == services_.end() ? nullptr : &it->second;
@@ -93,7 +76,7 @@ os::Handle ServiceManager::openSCManagerA(const char* machine, const char* datab
   if (managerFault_) return failWith<os::Handle>(managerFault_, nullptr);
   if (!empty(machine)) return failWith<os::Handle>(os::kErrorInvalidName, nullptr);
   if (database && foldName(database) != "SERVICESACTIVE") return failWith<os::Handle>(os::kErrorDatabaseDoesNotExist, nullptr);
-  return newHandle(OpenHandle{true, true, access, {}});
+  return newHandle(OpenHandle{true, access, {}});
 }
 
 os::Handle ServiceManager::createServiceA(os::Handle manager, const char* name, const char* displayName,
@@ -102,7 +85,7 @@ os::Handle ServiceManager::createServiceA(os::Handle manager, const char* name, 
                                           const char* loadOrderGroup, std::uint32_t*, const char*, const char*,
                                           const char*) {
   std::lock_guard lock(mutex_);
-  const OpenHandle* m = handleOf(manager);
+  const OpenHandle* m = handles_.find(manager);
   if (!m || !m->manager) return failWith<os::Handle>(os::kErrorInvalidHandle, nullptr);
   if (!(m->access & os::kScManagerCreateService)) return failWith<os::Handle>(os::kErrorAccessDenied, nullptr);
   if (empty(name)) return failWith<os::Handle>(os::kErrorInvalidName, nullptr);
@@ -123,17 +106,17 @@ os::Handle ServiceManager::createServiceA(os::Handle manager, const char* name, 
   service.loadOrderGroup = loadOrderGroup ? loadOrderGroup : "";
   services_[key] = Entry{service, 0, nullptr};
   ++history_[key].created;
-  return newHandle(OpenHandle{true, false, access, key});
+  return newHandle(OpenHandle{false, access, key});
 }
 
 os::Handle ServiceManager::openServiceA(os::Handle manager, const char* name, std::uint32_t access) {
   std::lock_guard lock(mutex_);
-  const OpenHandle* m = handleOf(manager);
+  const OpenHandle* m = handles_.find(manager);
   if (!m || !m->manager) return failWith<os::Handle>(os::kErrorInvalidHandle, nullptr);
   if (empty(name)) return failWith<os::Handle>(os::kErrorInvalidName, nullptr);
   const std::string key = foldName(name);
   if (!services_.count(key)) return failWith<os::Handle>(os::kErrorServiceDoesNotExist, nullptr);
-  return newHandle(OpenHandle{true, false, access, key});
+  return newHandle(OpenHandle{false, access, key});
 }
 
 // Image paths as the service manager reads them: "\??\C:\...", "\SystemRoot\...",
@@ -161,7 +144,7 @@ bool ServiceManager::startServiceA(os::Handle service, std::uint32_t, const char
   std::lock_guard lock(mutex_);
   Entry* entry = serviceOf(service);
   if (!entry) return failWith(os::kErrorInvalidHandle, false);
-  if (!(handleOf(service)->access & os::kServiceStart)) return failWith(os::kErrorAccessDenied, false);
+  if (!(handles_.find(service)->access & os::kServiceStart)) return failWith(os::kErrorAccessDenied, false);
   Service& s = entry->service;
   if (s.markedForDelete) return failWith(os::kErrorServiceMarkedForDelete, false);
   if (s.state != os::kServiceStopped) return failWith(os::kErrorServiceAlreadyRunning, false);
@@ -198,7 +181,7 @@ bool ServiceManager::controlService(os::Handle service, std::uint32_t control, o
   Entry* entry = serviceOf(service);
   if (!entry) return failWith(os::kErrorInvalidHandle, false);
   if (control != os::kServiceControlStop) return failWith(os::kErrorInvalidServiceControl, false);
-  if (!(handleOf(service)->access & os::kServiceStop)) return failWith(os::kErrorAccessDenied, false);
+  if (!(handles_.find(service)->access & os::kServiceStop)) return failWith(os::kErrorAccessDenied, false);
   Service& s = entry->service;
   if (s.state == os::kServiceStopped) return failWith(os::kErrorServiceNotActive, false);
   if (s.state == os::kServiceStopPending) return failWith(os::kErrorServiceCannotAcceptCtrl, false);
@@ -222,7 +205,7 @@ bool ServiceManager::deleteService(os::Handle service) {
   std::lock_guard lock(mutex_);
   Entry* entry = serviceOf(service);
   if (!entry) return failWith(os::kErrorInvalidHandle, false);
-  if (!(handleOf(service)->access & os::kDelete)) return failWith(os::kErrorAccessDenied, false);
+  if (!(handles_.find(service)->access & os::kDelete)) return failWith(os::kErrorAccessDenied, false);
   if (entry->service.markedForDelete) return failWith(os::kErrorServiceMarkedForDelete, false);
   entry->service.markedForDelete = true;
   ++history_[foldName(entry->service.name)].deleted;
@@ -231,9 +214,8 @@ bool ServiceManager::deleteService(os::Handle service) {
 
 bool ServiceManager::closeServiceHandle(os::Handle handle) {
   std::lock_guard lock(mutex_);
-  OpenHandle* h = handleOf(handle);
+  const std::optional<OpenHandle> h = handles_.close(handle);
   if (!h) return failWith(os::kErrorInvalidHandle, false);
-  h->open = false;
   if (!h->manager) {
     const auto it = services_.find(h->key);
     if (it != services_.end()) --it->second.handles;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "os/services.h"
+#include "sim/handle_table.h"
 
 namespace sim {
 
@@ -78,7 +79,6 @@ class ServiceManager final : public os::Services {
     KernelDriver* driver = nullptr;  // the loaded driver while it runs
   };
   struct OpenHandle {
-    bool open = false;
     bool manager = false;
     std::uint32_t access = 0;
     std::string key;  // the service's folded name
@@ -89,7 +89,6 @@ class ServiceManager final : public os::Services {
   };
 
   os::Handle newHandle(OpenHandle handle);
-  OpenHandle* handleOf(os::Handle handle);
   Entry* serviceOf(os::Handle handle);
   std::uint32_t loadDriver(Entry& entry);
   std::u16string imageFile(const std::string& imagePath) const;
@@ -103,7 +102,7 @@ class ServiceManager final : public os::Services {
   std::map<std::string, History> history_;
   std::map<std::string, KernelDriver*> drivers_;
   std::map<std::string, StartFault> startFaults_;
-  std::vector<OpenHandle> handles_;
+  HandleTable<OpenHandle> handles_{HandleKind::Service};
   std::uint32_t managerFault_ = 0;
 };
 
