@@ -26,8 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uintmax_t kChipBytes = 128 * 1024;
-
 struct BiosOptions {
   PlaceOptions place;
   int index = 0;

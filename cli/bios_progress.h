@@ -9,6 +9,9 @@
 
 namespace cli {
 
+// The controller's flash chip: a read saves this many bytes, a write takes at most this many.
+constexpr std::uintmax_t kChipBytes = 128 * 1024;
+
 struct Completion {
   bool arrived = false;     // false: no message came and the library went idle
   std::intptr_t status = 0;  // wParam: the operation (1 write, 2 read, 3 compare; 0 early failures)

@@ -24,8 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uintmax_t kChipBytes = 128 * 1024;
-
 struct CaptureOptions {
   PlaceOptions place;
   std::string file;

@@ -17,11 +17,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::runProgram;
-using test_support::ScratchFolder;
-using test_support::ToolRun;
+using namespace test_support;
 
-fs::path tool() { return test_support::binFolder() / "spanfinder"; }
+fs::path tool() { return binFolder() / "spanfinder"; }
 
 // Windows with an English user interface whose system-information tool writes
 // Japanese headings; a KB40 board behind a root port; three controllers: one with

@@ -17,12 +17,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::runProgram;
-using test_support::ScratchFolder;
-using test_support::slurp;
-using test_support::ToolRun;
+using namespace test_support;
 
-fs::path tool() { return test_support::binFolder() / "spanfinder"; }
+fs::path tool() { return binFolder() / "spanfinder"; }
 
 sim::ReportRange row(std::uint32_t start, std::uint32_t end, std::string device) {
   return {start, end, std::move(device), "OK"};

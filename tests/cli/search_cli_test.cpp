@@ -15,11 +15,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::runProgram;
-using test_support::ScratchFolder;
-using test_support::ToolRun;
+using namespace test_support;
 
-fs::path tool() { return test_support::binFolder() / "spanfinder"; }
+fs::path tool() { return binFolder() / "spanfinder"; }
 
 class SearchCli : public ::testing::Test {
  protected:
